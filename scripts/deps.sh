@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Tavlen needs to build, play and test. Idempotent: when
+# everything is there it says nothing and touches nothing; otherwise it runs apt-get update
+# once and installs what is missing. Needs root (or sudo) only when something is missing.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake g++ make pkg-config
+  # engine: X11, GLX and OpenGL through Mesa, GLU, the video-mode extension, PNG
+  libx11-dev libxext-dev libxxf86vm-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
+  libpng-dev
+  # music: Ogg Vorbis decoding and encoding, OpenAL Soft for playback
+  libvorbis-dev libopenal-dev libopenal1
+  # the asset generator sets its text with FreeType in DejaVu
+  libfreetype-dev fonts-dejavu-core
+  # tests: GoogleTest, the X servers of the test rig, XTEST for real input events,
+  # clang for the sanitizer and fuzzing build, independent tools to cross-check files
+  libgtest-dev libgmock-dev xvfb xserver-xorg-core xserver-xorg-video-dummy xauth
+  x11-xserver-utils libxtst-dev clang libclang-rt-14-dev imagemagick ffmpeg
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=""
+[[ $(id -u) -eq 0 ]] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

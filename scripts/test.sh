@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds Tavlen and runs the whole test suite twice: once as built for playing (gcc), and
+# once with AddressSanitizer and UndefinedBehaviorSanitizer (clang), which also builds and
+# runs the fuzz targets for a bounded time. Installs what it needs on first use.
+#
+# The tests start their own X servers (Xvfb, and Xorg with the dummy driver where video
+# modes matter) on free display numbers and stop them again; nothing needs a display here.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+
+jobs=$(nproc)
+started=$(date +%s)
+
+# Builds quietly, shows every warning, and the whole log when the build fails.
+build() {
+  if ! cmake --build "$1" -j"$jobs" >"$1/build.log" 2>&1; then
+    cat "$1/build.log"
+    exit 1
+  fi
+  grep -E -A3 'warning:' "$1/build.log" || true
+}
+
+echo "== build (gcc)"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+build build
+echo "== tests (gcc)"
+(cd build && ctest --output-on-failure -j"$jobs")
+
+echo "== build (clang, AddressSanitizer + UndefinedBehaviorSanitizer, fuzzers)"
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DTAVLEN_SANITIZE=ON -DTAVLEN_FUZZ=ON >/dev/null
+build build-sanitize
+echo "== tests (sanitizers)"
+(cd build-sanitize && ctest --output-on-failure -j"$jobs")
+
+echo "== all tests passed in $(( $(date +%s) - started )) s"

@@ -1,0 +1,133 @@
+// GoogleTest first: Xlib defines macros (None, Bool, Status) that break its headers.
+#include <gtest/gtest.h>
+
+#include "support/TestGLContext.h"
+
+#include <png.h>       // Required for: the PNG writer
+#include <unistd.h>    // Required for: getpid()
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "support/TestXServer.h"
+
+TestGLContext::TestGLContext(int width, int height)
+    : widthPx(width), heightPx(height)
+{
+    const char* name = TestXServer::sharedXvfb();
+    if (!name)
+        return;
+    dpy = XOpenDisplay(name);
+    if (!dpy) {
+        ADD_FAILURE() << "cannot open display " << name;
+        return;
+    }
+    int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8,
+                        GLX_BLUE_SIZE, 8, GLX_ALPHA_SIZE, 8, GLX_DEPTH_SIZE, 16, None};
+    XVisualInfo* visual = glXChooseVisual(dpy, DefaultScreen(dpy), attributes);
+    if (!visual) {
+        ADD_FAILURE() << "no GLX visual";
+        return;
+    }
+    const Window root = RootWindow(dpy, visual->screen);
+    colormap = XCreateColormap(dpy, root, visual->visual, AllocNone);
+    XSetWindowAttributes attr = {};
+    attr.colormap = colormap;
+    attr.event_mask = StructureNotifyMask;
+    win = XCreateWindow(dpy, root, 0, 0, unsigned(width), unsigned(height), 0, visual->depth, InputOutput,
+                        visual->visual, CWColormap | CWEventMask, &attr);
+    XMapWindow(dpy, win);
+    context = glXCreateContext(dpy, visual, nullptr, True);
+    XFree(visual);
+    if (!context) {
+        ADD_FAILURE() << "no GLX context";
+        return;
+    }
+    glXMakeCurrent(dpy, win, context);
+    glViewport(0, 0, width, height);
+}
+
+TestGLContext::~TestGLContext()
+{
+    if (!dpy)
+        return;
+    if (context) {
+        glXMakeCurrent(dpy, None, nullptr);
+        glXDestroyContext(dpy, context);
+    }
+    if (win)
+        XDestroyWindow(dpy, win);
+    if (colormap)
+        XFreeColormap(dpy, colormap);
+    XCloseDisplay(dpy);
+}
+
+std::vector<uint8_t> TestGLContext::readPixels() const
+{
+    std::vector<uint8_t> pixels(size_t(widthPx) * size_t(heightPx) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, widthPx, heightPx, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+uint32_t TestGLContext::pixel(int x, int y) const
+{
+    uint8_t p[4] = {0, 0, 0, 0};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+
+void TestGLContext::swap()
+{
+    glXSwapBuffers(dpy, win);
+}
+
+namespace tavtest {
+
+bool writeFramePNG(const std::string& path, int width, int height, const std::vector<uint8_t>& rgbaBottomUp)
+{
+    std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path.c_str(), "wb"), fclose);
+    if (!file)
+        return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file.get());
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = height - 1; y >= 0; --y)
+        png_write_row(png, const_cast<png_bytep>(&rgbaBottomUp[size_t(y) * size_t(width) * 4]));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+std::string scratchDir()
+{
+    static std::string dir;
+    if (dir.empty()) {
+        char pattern[] = "/tmp/tavlen-test-XXXXXX";
+        if (mkdtemp(pattern))
+            dir = pattern;
+        else
+            dir = "/tmp";
+        static struct Remover {
+            ~Remover() { if (dir != "/tmp") std::system(("rm -rf '" + dir + "'").c_str()); }
+        } remover;
+    }
+    return dir;
+}
+
+}  // namespace tavtest
