@@ -1,0 +1,244 @@
+#include "LoadObject.h"
+
+#include <GL/gl.h>  // Required for: scissor, texture and point-smoothing state
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "CowQube.h"
+#include "Particle.h"
+#include "core/TAV_Engine.h"
+#include "core/TAV_Window.h"
+#include "geometry/TAV_ObjectData.h"
+#include "geometry/TAV_ObjectFactory.h"
+#include "image/TAV_ImageData.h"
+#include "image/TAV_PNGLoader.h"
+#include "image/TAV_Texture.h"
+#include "io/TAV_IO_Keyboard.h"
+
+namespace {
+
+// The letterbox band: 800 x 512 pixels with 44-pixel bars below and above.
+const int kBandBottomPx = 44;
+const int kBandWidthPx = 800;
+const int kBandHeightPx = 512;
+
+// The frame copy lands in the lower-left 800 x 600 texels of a power-of-two texture.
+const int kCopyTextureSizePx = 1024;
+
+const int kEscapeKey = 27;
+
+// Edits every vertex of a factory plane in place. The plane's records are texture
+// coordinate, normal, position (stride 8), so s, t and x, y are handed out by reference.
+template <class Edit>
+void editPlane(TAV_ObjectData* plane, Edit edit)
+{
+    for (int i = 0; i < plane->m_count; ++i) {
+        float* record = plane->m_data + i * plane->m_stride;
+        float* texCoord = record + plane->m_texCoordOffset;
+        float* position = record + plane->m_vertexOffset;
+        edit(texCoord[0], texCoord[1], position[0], position[1]);
+    }
+}
+
+TAV_ObjectData* newPlane()
+{
+    return TAV_ObjectFactory::createPlaneData(true, true);
+}
+
+// Pictures shown whole are clamped, so their edges do not bleed in from the opposite side.
+TAV_Texture* loadClamped(const char* fileName)
+{
+    TAV_Texture* texture = TAV_PNGLoader::loadPNG(fileName, false);
+    texture->setTexWrapParametri(GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
+    return texture;
+}
+
+template <class T>
+void deleteAndClear(T*& pointer)
+{
+    delete pointer;
+    pointer = nullptr;
+}
+
+}  // namespace
+
+LoadObject::LoadObject()
+{
+    try {
+        TAV_Window::showCursor(false);
+
+        glScissor(0, kBandBottomPx, kBandWidthPx, kBandHeightPx);
+        glEnable(GL_SCISSOR_TEST);
+
+        // Defined once at full size from zeros; effects later only copy the frame into it.
+        {
+            const std::vector<unsigned char> zeros(size_t(kCopyTextureSizePx) * kCopyTextureSizePx * 4, 0);
+            glGenTextures(1, &m_copyTexture);
+            glBindTexture(GL_TEXTURE_2D, m_copyTexture);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kCopyTextureSizePx, kCopyTextureSizePx, 0, GL_RGBA,
+                         GL_UNSIGNED_BYTE, zeros.data());
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        }
+
+        // 800/1024 and 600/1024: exactly the copied corner; y negated because the copy
+        // holds the frame's bottom row at t = 0 and overlays point y down.
+        m_copyPlane = newPlane();
+        editPlane(m_copyPlane, [](float& s, float& t, float&, float& y) {
+            s *= 0.78125f;
+            t *= 0.5859375f;
+            y = -y;
+        });
+        // s from -1/6 to 7/6: a clamped square picture fills the middle 3/4 of a 4:3 screen.
+        m_picturePlane = newPlane();
+        editPlane(m_picturePlane, [](float& s, float&, float&, float& y) {
+            s = s * 1.3333334f - 0.16666669f;
+            y = -y;
+        });
+        m_unitPlane = newPlane();
+        m_screenPlane = newPlane();
+        editPlane(m_screenPlane, [](float&, float&, float& x, float& y) {
+            x *= 800.0f;
+            y *= 600.0f;
+        });
+        // Texture coordinates -1 to 2: a clamped picture fills the middle third, 500 x 500.
+        m_bigPlane = newPlane();
+        editPlane(m_bigPlane, [](float& s, float& t, float& x, float& y) {
+            s = 3.0f * s - 1.0f;
+            t = 3.0f * t - 1.0f;
+            x *= 1500.0f;
+            y *= 1500.0f;
+        });
+
+        m_logoTexture = TAV_PNGLoader::loadPNG("data/o14_logo.png", true);
+        m_lensTexture = loadClamped("data/lens03.png");
+        m_demopeopleTexture = loadClamped("data/demopeople1.png");
+        m_cowTexture = loadClamped("data/cow_white.png");
+        for (int i = 0; i < 5; ++i) {
+            static const char* const kDatumFiles[5] = {"data/datum1.png", "data/datum2.png", "data/datum3.png",
+                                                       "data/datum4.png", "data/datum5.png"};
+            m_datumTextures[i] = TAV_PNGLoader::loadPNG(kDatumFiles[i], false);
+        }
+        m_urlTexture = TAV_PNGLoader::loadPNG("data/url.png", false);
+        m_ormTexture = TAV_PNGLoader::loadPNG("data/orm14.png", false);
+        m_pennantTexture = TAV_PNGLoader::loadPNG("data/pennant.png", false);
+        m_dotTexture = TAV_PNGLoader::loadPNG("data/dot.png", false);
+        m_noiseTexture = TAV_PNGLoader::loadPNG("data/noise.png", false);
+        m_maskTexture = TAV_PNGLoader::loadPNG("data/mask01.png", false);
+        m_noise1Texture = TAV_PNGLoader::loadPNG("data/noise1.png", false);
+        m_backgroundTexture = TAV_PNGLoader::loadPNG("data/background1.png", false);
+        m_actTexture = TAV_PNGLoader::loadPNG("data/act.png", false);
+        m_nobTexture = TAV_PNGLoader::loadPNG("data/nob.png", false);
+        m_sympaTexture = TAV_PNGLoader::loadPNG("data/sympa.png", false);
+        m_ideeTexture = TAV_PNGLoader::loadPNG("data/idee.png", false);
+        m_creditsTexture = TAV_PNGLoader::loadPNG("data/credits.png", false);
+        for (TAV_Texture* card : m_datumTextures)
+            card->setTexWrapParametri(GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
+        for (TAV_Texture* card : {m_urlTexture, m_ormTexture, m_pennantTexture, m_dotTexture})
+            card->setTexWrapParametri(GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
+
+        // 1500 black cows at half opacity, and 80 larger orange ones.
+        m_particles[0] = new Particle(1500, 10000, 1.5f, 40.0f, m_cowTexture, 0.0f, 0.0f, 0.0f, 0.5f);
+        m_particles[1] = new Particle(80, 10000, 1.0f, 50.0f, m_cowTexture, 1.0f, 0.38f, 0.08f, 1.0f);
+
+        glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
+        glEnable(GL_POINT_SMOOTH);
+
+        m_cowQube = new CowQube();
+
+        TAV_IO_Keyboard::getInstance()->addListener(*this);
+        m_listening = true;
+
+        m_loadTime = 0;
+        m_chessTime = 0;
+        m_dateTime = 0;
+        m_cowAngle = 0.0f;
+
+        // Two opaque white 32 x 32 squares on the diagonal, two fully transparent ones.
+        {
+            auto image = std::make_unique<TAV_ImageData>(64, 64, 4);
+            unsigned char* pixel = image->m_data;
+            for (int row = 0; row < 64; ++row) {
+                for (int column = 0; column < 64; ++column) {
+                    const bool white = (row < 32) == (column < 32);
+                    const unsigned char value = white ? 255 : 0;
+                    for (int channel = 0; channel < 4; ++channel)
+                        *pixel++ = value;
+                }
+            }
+            m_chessTexture = new TAV_Texture(image.release());  // the texture takes the image over
+            m_chessTexture->setTexWrapParametri(GL_REPEAT, GL_REPEAT);
+        }
+
+        // One noise or board repetition per 2 units of an 800 x 800 unit quad.
+        m_tilePlane = newPlane();
+        editPlane(m_tilePlane, [](float& s, float& t, float& x, float& y) {
+            x *= 800.0f;
+            y *= 800.0f;
+            s *= 400.0f;
+            t *= 400.0f;
+        });
+
+        m_musicStarted = false;
+        m_dotColor[0] = 1.0f;
+        m_dotColor[1] = 0.38f;
+        m_dotColor[2] = 0.08f;
+        m_dotColor[3] = 1.0f;
+        m_endTime = 52743;
+
+        // Last, so that no sound is prepared for a demo that could not be built. The
+        // results are not checked: without a device or a file the sound layer runs a
+        // silent clock that still advances.
+        FSOUND_Init(44100, 1, 1);
+        m_stream = FSOUND_Stream_Open("data/ormund_france.ogg", 0x2000, 0, 0);
+    } catch (...) {
+        release();
+        throw;
+    }
+}
+
+LoadObject::~LoadObject()
+{
+    release();
+}
+
+void LoadObject::keyPressed(int key)
+{
+    if (key == kEscapeKey)
+        TAV_Engine::getInstance()->exit();
+}
+
+void LoadObject::release()
+{
+    // First, so that no key event can reach a scene that is half gone.
+    if (m_listening) {
+        TAV_IO_Keyboard::getInstance()->removeListener(*this);
+        m_listening = false;
+    }
+    if (m_stream) {
+        FSOUND_Stream_Close(m_stream);
+        m_stream = nullptr;
+    }
+    deleteAndClear(m_cowQube);
+    for (Particle*& swarm : m_particles)
+        deleteAndClear(swarm);
+    for (TAV_Texture** picture :
+         {&m_logoTexture, &m_lensTexture, &m_demopeopleTexture, &m_cowTexture, &m_noiseTexture, &m_urlTexture,
+          &m_ormTexture, &m_pennantTexture, &m_chessTexture, &m_dotTexture, &m_maskTexture, &m_noise1Texture,
+          &m_backgroundTexture, &m_actTexture, &m_nobTexture, &m_sympaTexture, &m_ideeTexture,
+          &m_creditsTexture})
+        deleteAndClear(*picture);
+    for (TAV_Texture*& card : m_datumTextures)
+        deleteAndClear(card);
+    for (TAV_ObjectData** plane :
+         {&m_screenPlane, &m_bigPlane, &m_unitPlane, &m_copyPlane, &m_picturePlane, &m_tilePlane})
+        deleteAndClear(*plane);
+    if (m_copyTexture) {
+        glDeleteTextures(1, &m_copyTexture);
+        m_copyTexture = 0;
+    }
+}

@@ -1,0 +1,131 @@
+// LoadObject: the demo itself. One scene that owns every picture, quad, particle swarm, the
+// LED figure, the frame-copy texture and the music stream, and whose update() is the
+// 73-second choreography: two seconds of nothing, four of the loading strip, 45 sections
+// chosen by the music's playback position, then the closing cards on a clock of their own.
+//
+// Ownership: the constructor creates everything up front (nothing is loaded or allocated
+// while frames run) and the destructor releases all of it; the TAV_Container base stays empty.
+// Thread: the main thread with the OpenGL context current. The root scene owns the object.
+// Invariant: drawing and clearing stay inside the 800x512 letterbox band from the first
+// music frame on; the 44-pixel bars above and below keep the black of the last full clear.
+//
+// The member fields are public on purpose: the timeline writes the LED figure's fields the
+// same way, and tests and tools read the clocks and resources of a running demo.
+#pragma once
+
+#include "core/TAV_Scene.h"                // Required for: TAV_Scene, the primary base
+#include "io/TAV_IO_KeyboardAdapter.h"     // Required for: TAV_IO_KeyboardAdapter (escape key)
+#include "scene/TAV_Container.h"           // Required for: TAV_Container (kept empty)
+#include "TavSound.h"                      // Required for: FSOUND_STREAM, the music stream handle
+
+class CowQube;
+class Particle;
+class TAV_ObjectData;
+class TAV_Texture;
+
+class LoadObject : public TAV_Scene, public TAV_Container, public TAV_IO_KeyboardAdapter {
+public:
+    // Builds everything the demo shows, hides the cursor, sets the letterbox scissor,
+    // registers the escape key and opens (but does not start) the music. A picture that
+    // cannot be loaded throws TAV_Exception* after everything built so far is released.
+    LoadObject();
+    // Removes the keyboard listener first, then releases every resource the scene created.
+    virtual ~LoadObject();
+
+    // The timeline: pre-roll, music sections, closing and exit (LoadObjectTimeline.cpp).
+    virtual void update(int frameTime) override;
+    // Escape (27) ends the demo at the end of the current frame; other keys are ignored.
+    virtual void keyPressed(int key) override;
+
+    // --- The section table, for tests and tools -----------------------------------------
+    // Music sections; the number SECTION_COUNT itself stands for the closing.
+    static const int SECTION_COUNT = 45;
+    // The section that music time t selects (a negative time selects section 0).
+    static int sectionAt(int musicTimeMs);
+    // Music time at which a section starts; sectionStartMs(SECTION_COUNT) is the closing's.
+    static int sectionStartMs(int section);
+
+    // --- Overlay and screen effects (LoadObjectEffects.cpp) -------------------------------
+    // Orthographic overlay: pushes the projection; a bottom above the top points y down.
+    void enable2D(float left, float right, float bottom, float top);
+    // Pops the projection pushed by enable2D; the model-view stack is not touched.
+    void disable2D();
+    // Copies the 800x600 frame into the lower-left corner of m_copyTexture (left bound).
+    void copyTex();
+    // 25 enlarged, fading copies of m_copyTexture over the frame (call copyTex() first).
+    void radialBlur();
+    // Redraws the frame at a random offset of up to half the given screen fractions, on black.
+    void shake(float rangeX, float rangeY);
+    // The tiled film grain at a random offset, over a 4:3 area of `scale` units.
+    void noise(float scale, float alpha);
+    // Full-screen white or black layer of alpha 80 / (now - start), full strength at start.
+    void flash(int start, int now, bool white);
+    // A picture over the 800x512 visible band.
+    void mask(TAV_Texture* picture);
+    // A picture on a width x height rectangle centred on (x, y) in 800x600 pixels, y down;
+    // a shaky layer trembles anew every frame.
+    void textLayer(int x, int y, int width, int height, TAV_Texture* picture, bool shaky);
+
+    // --- Picture sequences (LoadObjectSequences.cpp) -------------------------------------
+    // The opening logo condensing out of 16 jittered, blurred copies; time is music time.
+    void startLogo(int frameTime, int time);
+    // The square emblem across the middle of a 4:3 screen.
+    void ormLogo();
+    // The LED figure in pattern 1 to 8, optionally turning about (1, 1, 0).
+    void cow(int frameTime, int pattern, bool rotate);
+    // Both particle swarms and the portrait (mode 1 still, 2 breathing, 3 breathing upside down).
+    void cowPart(int frameTime, int time, int mode);
+    // The loading strip: a 40-pixel scissor strip at time x 0.2 pixels over the white figure.
+    void loading(int time);
+    // The closing date cards and the address card; advances m_dateTime.
+    void date(int frameTime);
+    // The flight over ten stacked see-through chessboards; advances m_chessTime.
+    void chess(int frameTime);
+    // A row (hDot) or column (vDot) of dots in m_dotColor, moving by (to - from) x speed pixels.
+    void hDot(int from, int to, int count, int x, int y, int spacing, int size, float speed);
+    void vDot(int from, int to, int count, int x, int y, int spacing, int size, float speed);
+
+    // --- Members, in the order the demo builds and documents them -------------------------
+    TAV_ObjectData* m_screenPlane = nullptr;   // 800 x 600 quad centred on the origin
+    TAV_ObjectData* m_bigPlane = nullptr;      // 1500 x 1500 quad, texture coordinates -1 to 2
+    TAV_ObjectData* m_unitPlane = nullptr;     // the factory's unit plane, behind every layer
+    TAV_ObjectData* m_copyPlane = nullptr;     // shows exactly the 800x600 copied texels, y negated
+    TAV_ObjectData* m_picturePlane = nullptr;  // square picture centred on a 4:3 screen, y negated
+    TAV_ObjectData* m_tilePlane = nullptr;     // 800 x 800 units, texture repeated 400 times
+    TAV_Texture* m_logoTexture = nullptr;
+    TAV_Texture* m_lensTexture = nullptr;
+    TAV_Texture* m_demopeopleTexture = nullptr;
+    TAV_Texture* m_cowTexture = nullptr;       // also the particle and loading-bar sprite
+    TAV_Texture* m_noiseTexture = nullptr;
+    TAV_Texture* m_datumTextures[5] = {};
+    TAV_Texture* m_urlTexture = nullptr;
+    TAV_Texture* m_ormTexture = nullptr;
+    TAV_Texture* m_pennantTexture = nullptr;
+    TAV_Texture* m_chessTexture = nullptr;     // 64 x 64 checkerboard made in code, repeating
+    TAV_Texture* m_dotTexture = nullptr;
+    TAV_Texture* m_maskTexture = nullptr;
+    TAV_Texture* m_noise1Texture = nullptr;
+    TAV_Texture* m_backgroundTexture = nullptr;
+    TAV_Texture* m_actTexture = nullptr;
+    TAV_Texture* m_nobTexture = nullptr;
+    TAV_Texture* m_sympaTexture = nullptr;
+    TAV_Texture* m_ideeTexture = nullptr;
+    TAV_Texture* m_creditsTexture = nullptr;
+    Particle* m_particles[2] = {};
+    CowQube* m_cowQube = nullptr;
+    FSOUND_STREAM* m_stream = nullptr;
+    int m_loadTime = 0;        // ms of frame time summed during the pre-roll
+    int m_chessTime = 0;       // ms, clock of chess()
+    int m_dateTime = 0;        // ms, clock of date()
+    int m_endTime = 52743;     // ms, closing clock; the demo exits when it reaches 67000
+    bool m_musicStarted = false;
+    float m_cowAngle = 0.0f;   // degrees, turn of the LED figure in cow()
+    float m_dotColor[4] = {1.0f, 0.38f, 0.08f, 1.0f};
+    unsigned int m_copyTexture = 0;  // GL name of the 1024 x 1024 frame-copy texture
+
+private:
+    // Releases whatever exists; shared by the destructor and a constructor that throws.
+    void release();
+    // Whether the keyboard listener was added, so release() removes only what it added.
+    bool m_listening = false;
+};

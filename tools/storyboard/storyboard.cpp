@@ -1,0 +1,204 @@
+// tavlen_storyboard: plays the demo on the deterministic player and writes one PNG with a
+// frame from the middle of each of the 45 sections and of the closing, in a grid of eight
+// columns, each tile numbered in its top-left corner (the closing is "C").
+//
+//   tavlen_storyboard OUT.png [TILE_WIDTH]      (default tile width 200; tiles are 4:3)
+//
+// It needs an X display (xvfb-run -s "-screen 0 1024x768x24" works) and the generated data/:
+// it runs in the current folder when that holds data/, else in the build folder.
+#include <png.h>       // Required for: writing the PNG
+#include <unistd.h>    // Required for: chdir(), getcwd(), access()
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DemoPlayer.h"
+#include "LoadObject.h"
+#include "sys/TAV_Exception.h"
+
+namespace {
+
+const int kColumns = 8;
+const int kTiles = LoadObject::SECTION_COUNT + 1;  // the sections and the closing
+// Middle of the closing, in ms of its own clock (it lasts 67000 - 52743 ms).
+const int kClosingMiddleMs = (67000 - 52743) / 2;
+
+// 3x5 digits and the letter C, one row per byte, three low bits per row.
+const unsigned char kGlyphs[11][5] = {
+    {7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7}, {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7},
+    {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1}, {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}, {7, 4, 4, 4, 7},
+};
+
+struct Sheet {
+    int width;
+    int height;
+    std::vector<unsigned char> rgb;  // top row first
+
+    void set(int x, int y, unsigned char r, unsigned char g, unsigned char b)
+    {
+        if (x < 0 || y < 0 || x >= width || y >= height)
+            return;
+        unsigned char* p = &rgb[(size_t(y) * width + x) * 3];
+        p[0] = r;
+        p[1] = g;
+        p[2] = b;
+    }
+};
+
+// Box-filters the 800x600 frame (RGBA, bottom row first) into a tile at (left, top).
+void placeTile(Sheet& sheet, const std::vector<uint8_t>& frame, int left, int top, int tileWidth, int tileHeight)
+{
+    for (int ty = 0; ty < tileHeight; ++ty) {
+        const int y0 = ty * DemoPlayer::HEIGHT / tileHeight;
+        const int y1 = (ty + 1) * DemoPlayer::HEIGHT / tileHeight;
+        for (int tx = 0; tx < tileWidth; ++tx) {
+            const int x0 = tx * DemoPlayer::WIDTH / tileWidth;
+            const int x1 = (tx + 1) * DemoPlayer::WIDTH / tileWidth;
+            unsigned sum[3] = {0, 0, 0};
+            unsigned n = 0;
+            for (int y = y0; y < y1; ++y) {
+                const int row = DemoPlayer::HEIGHT - 1 - y;  // the frame is bottom-up
+                for (int x = x0; x < x1; ++x) {
+                    const uint8_t* p = &frame[(size_t(row) * DemoPlayer::WIDTH + x) * 4];
+                    sum[0] += p[0];
+                    sum[1] += p[1];
+                    sum[2] += p[2];
+                    ++n;
+                }
+            }
+            sheet.set(left + tx, top + ty, uint8_t(sum[0] / n), uint8_t(sum[1] / n), uint8_t(sum[2] / n));
+        }
+    }
+}
+
+// The tile's number, white on a dark plate, in the top-left corner.
+void label(Sheet& sheet, int left, int top, const std::string& text, int scale)
+{
+    const int plateWidth = (int(text.size()) * 4 + 1) * scale;
+    const int plateHeight = 7 * scale;
+    for (int y = 0; y < plateHeight; ++y)
+        for (int x = 0; x < plateWidth; ++x)
+            sheet.set(left + x, top + y, 32, 32, 32);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const int glyph = (text[i] == 'C') ? 10 : text[i] - '0';
+        for (int row = 0; row < 5; ++row)
+            for (int column = 0; column < 3; ++column)
+                if (kGlyphs[glyph][row] & (4 >> column))
+                    for (int sy = 0; sy < scale; ++sy)
+                        for (int sx = 0; sx < scale; ++sx)
+                            sheet.set(left + (1 + int(i) * 4 + column) * scale + sx, top + (1 + row) * scale + sy,
+                                      255, 255, 255);
+    }
+}
+
+bool writePNG(const std::string& path, const Sheet& sheet)
+{
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
+    if (!file)
+        return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file.get());
+    png_set_compression_level(png, 9);
+    png_set_IHDR(png, info, png_uint_32(sheet.width), png_uint_32(sheet.height), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < sheet.height; ++y)
+        png_write_row(png, &sheet.rgb[size_t(y) * sheet.width * 3]);
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+// Runs in the folder with data/: the current one, else the build folder.
+bool enterDataFolder()
+{
+    if (access("data/o14_logo.png", R_OK) == 0)
+        return true;
+    return chdir(TAVLEN_BINARY_DIR) == 0 && access("data/o14_logo.png", R_OK) == 0;
+}
+
+std::string absolute(const std::string& path)
+{
+    if (!path.empty() && path[0] == '/')
+        return path;
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof(cwd)))
+        return path;
+    return std::string(cwd) + "/" + path;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: %s OUT.png [TILE_WIDTH]\n", argv[0]);
+        return 2;
+    }
+    const std::string outPath = absolute(argv[1]);
+    const int tileWidth = (argc == 3) ? std::atoi(argv[2]) : 200;
+    if (tileWidth < 16 || tileWidth > 800) {
+        std::fprintf(stderr, "tile width must be 16 to 800\n");
+        return 2;
+    }
+    const int tileHeight = tileWidth * 3 / 4;
+    if (!enterDataFolder()) {
+        std::fprintf(stderr, "no data/ here nor in %s: build the tavlen_data target first\n", TAVLEN_BINARY_DIR);
+        return 1;
+    }
+
+    const int rows = (kTiles + kColumns - 1) / kColumns;
+    Sheet sheet{kColumns * tileWidth, rows * tileHeight, {}};
+    sheet.rgb.assign(size_t(sheet.width) * sheet.height * 3, 0);
+    const int labelScale = tileWidth >= 160 ? 2 : 1;
+
+    try {
+        DemoPlayer player(20.0);
+        for (int tile = 0; tile < kTiles; ++tile) {
+            const int section = tile;
+            if (section < LoadObject::SECTION_COUNT) {
+                const int middleMs =
+                    (LoadObject::sectionStartMs(section) + LoadObject::sectionStartMs(section + 1)) / 2;
+                if (!player.playToMusicTime(middleMs)) {
+                    std::fprintf(stderr, "the demo ended before %d ms\n", middleMs);
+                    return 1;
+                }
+            } else {
+                while (!player.exited() && player.scene()->m_dateTime < kClosingMiddleMs)
+                    player.step();
+                if (player.exited()) {
+                    std::fprintf(stderr, "the demo ended before the middle of the closing\n");
+                    return 1;
+                }
+            }
+            const int left = (tile % kColumns) * tileWidth;
+            const int top = (tile / kColumns) * tileHeight;
+            placeTile(sheet, player.readFrame(), left, top, tileWidth, tileHeight);
+            label(sheet, left + labelScale, top + labelScale,
+                  section < LoadObject::SECTION_COUNT ? std::to_string(section) : std::string("C"), labelScale);
+        }
+    } catch (TAV_Exception* e) {
+        std::fprintf(stderr, "%s\n", e->getMessage());
+        delete e;
+        return 1;
+    }
+
+    if (!writePNG(outPath, sheet)) {
+        std::fprintf(stderr, "cannot write %s\n", outPath.c_str());
+        return 1;
+    }
+    std::printf("%s: %d x %d, %d frames\n", outPath.c_str(), sheet.width, sheet.height, kTiles);
+    return 0;
+}
