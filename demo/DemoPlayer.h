@@ -32,6 +32,9 @@ public:
     // frame still lasts the fixed frame time (music and frame clocks are never in lockstep
     // in a real run either). Returns false when the demo exits first or the time has passed.
     bool playToMusicTime(int musicTimeMs);
+    // Makes the next frame read this music time, as after a stall or a seek; the music
+    // clock goes on from there. Only frames after the music has started read it.
+    void setNextMusicTimeMs(int musicTimeMs) { forcedMusicMs = musicTimeMs; }
     // Plays frames until the pre-roll clock has reached loadTimeMs (the frame that reaches
     // it is drawn). Returns false when that is past already.
     bool playToLoadTime(int loadTimeMs);
@@ -64,7 +67,7 @@ private:
     double frameStepMs;
     double frameClockMs = 0.0;  // the fake engine clock, ms since the player started
     int musicMs = -1;
-    int forcedMusicMs = -1;     // music time of the next frame when set by playToMusicTime
+    int forcedMusicMs = -1;     // music time of the next frame, when set
     int frames = 0;
     bool framePending = false;
     bool exitRequested = false;

@@ -1,0 +1,164 @@
+#include "DemoPlayer.h"
+
+#include <GL/gl.h>   // Required for: glReadPixels()
+#include <GL/glx.h>  // Required for: glXSwapBuffers()
+
+#include <cmath>  // Required for: floor()
+
+#include "LoadObject.h"
+#include "TavSound.h"
+#include "core/TAV_Engine.h"
+#include "core/TAV_RootScene.h"
+#include "core/TAV_Window.h"
+#include "io/TAV_IO_LNX_XEvent.h"
+#include "sys/TAV_SYS_Config.h"
+#include "sys/TAV_SYS_Util.h"
+
+namespace {
+
+// The fake engine clock that the root scene reads instead of the wall clock.
+double g_clockMs = 0.0;
+
+unsigned int playerClockMs()
+{
+    return static_cast<unsigned int>(std::floor(g_clockMs));
+}
+
+const int kPreRollMs = 6000;  // the frame that finds this much pre-roll starts the music
+
+}  // namespace
+
+DemoPlayer::DemoPlayer(double frameTimeMs)
+    : frameStepMs(frameTimeMs), frameBuffer(size_t(WIDTH) * HEIGHT * 4)
+{
+    g_clockMs = 0.0;
+    TAV_SYS_Util::setClock(playerClockMs);
+    TavSound_setClock(true, 0);
+
+    // A window of the size the demo is laid out for, whatever app.cfg says.
+    TAV_SYS_Config* config = TAV_SYS_Config::getInstance();
+    config->setKey("XRES", 800);
+    config->setKey("YRES", 600);
+    config->setKey("FULLSCREEN", 0);
+
+    TAV_Engine* engine = TAV_Engine::getInstance();
+    try {
+        sceneCurrent = new LoadObject();
+    } catch (...) {
+        delete engine;
+        TAV_Engine::m_instance = nullptr;
+        TAV_SYS_Util::setClock(nullptr);
+        TavSound_setClock(false, 0);
+        throw;
+    }
+    TAV_RootScene::getInstance()->setSubScene(sceneCurrent);
+
+    // The engine's first pass draws no scene; its scene switch makes the demo current.
+    TAV_RootScene::getInstance()->update(0);
+    framePending = true;
+    finishFrame();
+}
+
+DemoPlayer::~DemoPlayer()
+{
+    // The program's own way out: exit, a last pass that deletes the scene, then the engine.
+    if (!exitRequested) {
+        TAV_Engine::getInstance()->exit();
+        exitRequested = true;
+        framePending = true;
+    }
+    if (framePending)
+        finishFrame();
+    delete TAV_Engine::m_instance;
+    TAV_Engine::m_instance = nullptr;
+    TAV_SYS_Util::setClock(nullptr);
+    TavSound_setClock(false, 0);
+}
+
+int DemoPlayer::nextFrameTimeMs() const
+{
+    return int(std::floor(g_clockMs + frameStepMs) - std::floor(g_clockMs));
+}
+
+bool DemoPlayer::step()
+{
+    if (exitRequested)
+        return false;
+    if (framePending)
+        finishFrame();
+
+    const int frameTimeMs = nextFrameTimeMs();
+    g_clockMs += frameStepMs;
+    // The music clock: 0 on the frame that starts the music, then the frame time added.
+    const bool musicReadNow = sceneCurrent->m_musicStarted || sceneCurrent->m_loadTime >= kPreRollMs;
+    if (musicReadNow) {
+        if (forcedMusicMs >= 0)
+            musicMs = forcedMusicMs;
+        else
+            musicMs = sceneCurrent->m_musicStarted ? musicMs + frameTimeMs : 0;
+        forcedMusicMs = -1;
+        TavSound_setClock(true, musicMs);
+    }
+
+    TAV_RootScene::getInstance()->update(0);
+    framePending = true;
+    ++frames;
+    // The timeline's exit leaves no scene pending; the engine deletes it at the frame's end.
+    if (TAV_RootScene::getInstance()->getSubScene() == nullptr)
+        exitRequested = true;
+    return !exitRequested;
+}
+
+bool DemoPlayer::playToMusicTime(int musicTimeMs)
+{
+    while (!exitRequested) {
+        const bool musicReadNext = sceneCurrent->m_musicStarted || sceneCurrent->m_loadTime >= kPreRollMs;
+        if (musicReadNext) {
+            const int next = sceneCurrent->m_musicStarted ? musicMs + nextFrameTimeMs() : 0;
+            if (sceneCurrent->m_musicStarted && musicMs >= musicTimeMs)
+                return false;  // already there or past it
+            if (next >= musicTimeMs) {
+                forcedMusicMs = musicTimeMs;
+                return step();
+            }
+        }
+        step();
+    }
+    return false;
+}
+
+bool DemoPlayer::playToLoadTime(int loadTimeMs)
+{
+    if (exitRequested || sceneCurrent->m_loadTime >= loadTimeMs)
+        return false;
+    while (step() && sceneCurrent->m_loadTime < loadTimeMs) {
+    }
+    return !exitRequested;
+}
+
+const std::vector<uint8_t>& DemoPlayer::readFrame()
+{
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, frameBuffer.data());
+    return frameBuffer;
+}
+
+uint32_t DemoPlayer::pixel(int x, int y) const
+{
+    uint8_t p[4] = {0, 0, 0, 0};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+
+void DemoPlayer::finishFrame()
+{
+    TAV_IO_LNX_XEvent::processEvents();
+    glXSwapBuffers(TAV_Window::dpy, TAV_Window::win);
+    TAV_RootScene::getInstance()->swap();
+    framePending = false;
+    if (exitRequested)
+        sceneCurrent = nullptr;  // deleted by the scene switch
+}

@@ -1,0 +1,75 @@
+// Helpers shared by the demo room's tests: a demo player in the build folder (where data/
+// is generated) on the process's private Xvfb, frames written as PNG, and small pixel checks.
+//
+// Include <gtest/gtest.h> first: the engine's headers pull in Xlib.
+#pragma once
+
+#include <GL/gl.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DemoPlayer.h"
+#include "support/TestGLContext.h"
+#include "support/TestXServer.h"
+
+namespace demotest {
+
+// A player on the shared Xvfb, run in the build folder; fails the test when it cannot start.
+inline std::unique_ptr<DemoPlayer> startPlayer(double frameTimeMs = 20.0)
+{
+    if (!TestXServer::sharedXvfb())
+        return nullptr;
+    if (chdir(TAVLEN_BINARY_DIR) != 0) {
+        ADD_FAILURE() << "cannot enter " << TAVLEN_BINARY_DIR;
+        return nullptr;
+    }
+    return std::make_unique<DemoPlayer>(frameTimeMs);
+}
+
+// Writes the player's last frame to <scratch>/<name>.png and, when TAVLEN_FRAME_DIR is set,
+// to that folder as well, for a person to look at.
+inline void keepFrame(DemoPlayer& player, const std::string& name)
+{
+    const std::vector<uint8_t>& frame = player.readFrame();
+    tavtest::writeFramePNG(tavtest::scratchDir() + "/" + name + ".png", DemoPlayer::WIDTH, DemoPlayer::HEIGHT, frame);
+    if (const char* dir = std::getenv("TAVLEN_FRAME_DIR"))
+        tavtest::writeFramePNG(std::string(dir) + "/" + name + ".png", DemoPlayer::WIDTH, DemoPlayer::HEIGHT, frame);
+}
+
+// Whether every channel of a is within `tolerance` of b (0xRRGGBBAA, alpha ignored).
+inline bool near(uint32_t a, uint32_t b, int tolerance)
+{
+    for (int shift = 8; shift <= 24; shift += 8) {
+        const int d = int((a >> shift) & 0xff) - int((b >> shift) & 0xff);
+        if (d > tolerance || d < -tolerance)
+            return false;
+    }
+    return true;
+}
+
+inline uint32_t rgb(int r, int g, int b) { return (uint32_t(r) << 24) | (uint32_t(g) << 16) | (uint32_t(b) << 8) | 0xff; }
+
+// The brightest and darkest channel value in a rectangle of the last frame (GL coordinates).
+struct Range {
+    int low = 255;
+    int high = 0;
+};
+inline Range channelRange(const std::vector<uint8_t>& frame, int x0, int y0, int x1, int y1)
+{
+    Range range;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const int v = frame[(size_t(y) * DemoPlayer::WIDTH + x) * 4 + c];
+                if (v < range.low)
+                    range.low = v;
+                if (v > range.high)
+                    range.high = v;
+            }
+    return range;
+}
+
+}  // namespace demotest

@@ -1,0 +1,255 @@
+// The screen effects, drawn in the demo's own window by the demo scene and read back.
+#include <gtest/gtest.h>
+
+#include "DemoTestSupport.h"
+
+#include <cmath>
+
+#include "LoadObject.h"
+#include "image/TAV_ImageData.h"
+#include "image/TAV_Texture.h"
+
+namespace {
+
+using demotest::near;
+using demotest::rgb;
+
+class EffectsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        player = demotest::startPlayer();
+        ASSERT_TRUE(player);
+        scene = player->scene();
+        // A clean slate: the whole frame, no blending, nothing textured.
+        glDisable(GL_SCISSOR_TEST);
+        glDisable(GL_BLEND);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_TEXTURE_2D);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glLoadIdentity();
+        clearTo(0.0f, 0.0f, 0.0f);
+    }
+
+    void clearTo(float r, float g, float b)
+    {
+        glClearColor(r, g, b, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+
+    // Fills a rectangle (GL coordinates, origin bottom left) with a colour.
+    void fill(int x, int y, int width, int height, float r, float g, float b)
+    {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(x, y, width, height);
+        glClearColor(r, g, b, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
+    }
+
+    // A texture whose rows 0..half-1 (the picture's top) are one colour and the rest another.
+    TAV_Texture* twoBandTexture(const uint8_t top[4], const uint8_t bottom[4])
+    {
+        auto* image = new TAV_ImageData(64, 64, 4);
+        for (int row = 0; row < 64; ++row)
+            for (int column = 0; column < 64; ++column)
+                for (int c = 0; c < 4; ++c)
+                    image->m_data[(row * 64 + column) * 4 + c] = row < 32 ? top[c] : bottom[c];
+        auto* texture = new TAV_Texture(image);
+        texture->setTexWrapParametri(GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
+        return texture;
+    }
+
+    std::unique_ptr<DemoPlayer> player;
+    LoadObject* scene = nullptr;
+};
+
+TEST_F(EffectsTest, FlashIsOpaqueAtItsStartAndHalfFadedAfter160Ms)
+{
+    scene->flash(1000, 1000, true);
+    EXPECT_TRUE(near(player->pixel(400, 300), rgb(255, 255, 255), 1));
+    EXPECT_TRUE(near(player->pixel(0, 0), rgb(255, 255, 255), 1));
+
+    // A black flash 160 ms old over white: alpha 80/160 = 0.5.
+    clearTo(1.0f, 1.0f, 1.0f);
+    scene->flash(1000, 1160, false);
+    EXPECT_TRUE(near(player->pixel(400, 300), rgb(128, 128, 128), 2)) << std::hex << player->pixel(400, 300);
+    demotest::keepFrame(*player, "demo-flash-half");
+
+    // 800 ms: alpha 0.1; a flash that has not started yet shows nothing.
+    clearTo(1.0f, 1.0f, 1.0f);
+    scene->flash(1000, 1800, false);
+    EXPECT_TRUE(near(player->pixel(400, 300), rgb(230, 230, 230), 2));
+    clearTo(1.0f, 1.0f, 1.0f);
+    scene->flash(1000, 900, false);
+    EXPECT_TRUE(near(player->pixel(400, 300), rgb(255, 255, 255), 1));
+}
+
+TEST_F(EffectsTest, RadialBlurSmearsOutwardWith25FadingLayers)
+{
+    // A white stripe 200 pixels wide down the middle of a black frame, a red centre mark.
+    fill(300, 0, 200, 600, 1.0f, 1.0f, 1.0f);
+    fill(390, 290, 20, 20, 1.0f, 0.0f, 0.0f);
+    scene->copyTex();
+    scene->radialBlur();
+    demotest::keepFrame(*player, "demo-radial-blur");
+
+    // The centre keeps its hue: every layer shows the red mark there.
+    const uint32_t centre = player->pixel(400, 300);
+    EXPECT_TRUE(near(centre, rgb(255, 0, 0), 3)) << std::hex << centre;
+
+    // 125 pixels right of the centre lies outside the stripe (half width 100); layer i
+    // shows white there when 125 / (1 + 0.02 i) < 100, that is from layer 13 on. Compose the
+    // 25 layers with their alphas 0.2, 0.192, ... as the blend does, rounding each step.
+    double expected = 0.0;
+    float alpha = 0.2f;
+    for (int layer = 0; layer < 25; ++layer) {
+        const double source = (layer >= 13) ? 255.0 : 0.0;
+        expected = std::round(alpha * source + (1.0 - alpha) * expected);
+        alpha -= 0.008f;
+    }
+    const int measured = tavtest::red(player->pixel(525, 150));
+    EXPECT_NEAR(measured, expected, 4);
+    EXPECT_GT(measured, 40);  // smeared outward, not black
+    // Far outside (beyond 1.48 x 100 pixels) no layer reaches: still black.
+    EXPECT_TRUE(near(player->pixel(560, 150), rgb(0, 0, 0), 1));
+    // Inside the stripe it stays white.
+    EXPECT_TRUE(near(player->pixel(450, 150), rgb(255, 255, 255), 2));
+}
+
+TEST_F(EffectsTest, ShakeByNothingLeavesTheFrameUnchangedButClearsToBlack)
+{
+    fill(100, 100, 300, 200, 0.2f, 0.6f, 1.0f);
+    fill(500, 350, 200, 150, 1.0f, 0.5f, 0.0f);
+    const std::vector<uint8_t> before = player->readFrame();
+    scene->shake(0.0f, 0.0f);
+    const std::vector<uint8_t>& after = player->readFrame();
+    int worst = 0;
+    for (size_t i = 0; i < before.size(); i += 4)
+        for (int c = 0; c < 3; ++c)
+            worst = std::max(worst, std::abs(int(before[i + c]) - int(after[i + c])));
+    EXPECT_LE(worst, 1);
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_EQ(clear[0], 0.0f);
+    EXPECT_EQ(clear[3], 1.0f);
+}
+
+TEST_F(EffectsTest, TextLayerOverTheWholeFrameShowsThePictureUpright)
+{
+    const uint8_t red[4] = {255, 0, 0, 255};
+    const uint8_t blue[4] = {0, 0, 255, 255};
+    TAV_Texture* picture = twoBandTexture(red, blue);
+    scene->textLayer(400, 300, 800, 600, picture, false);
+    demotest::keepFrame(*player, "demo-text-layer");
+    EXPECT_TRUE(near(player->pixel(400, 590), rgb(255, 0, 0), 1));  // top of the screen: the picture's top
+    EXPECT_TRUE(near(player->pixel(400, 10), rgb(0, 0, 255), 1));
+    EXPECT_TRUE(near(player->pixel(0, 599), rgb(255, 0, 0), 1));    // the corners are covered
+    EXPECT_TRUE(near(player->pixel(799, 0), rgb(0, 0, 255), 1));
+    delete picture;
+}
+
+TEST_F(EffectsTest, MaskCoversExactlyTheVisibleBand)
+{
+    const uint8_t white[4] = {255, 255, 255, 255};
+    TAV_Texture* picture = twoBandTexture(white, white);
+    scene->mask(picture);
+    for (int x : {0, 400, 799}) {
+        EXPECT_TRUE(near(player->pixel(x, 44), rgb(255, 255, 255), 1)) << x;
+        EXPECT_TRUE(near(player->pixel(x, 555), rgb(255, 255, 255), 1)) << x;
+        EXPECT_TRUE(near(player->pixel(x, 43), rgb(0, 0, 0), 1)) << x;
+        EXPECT_TRUE(near(player->pixel(x, 556), rgb(0, 0, 0), 1)) << x;
+    }
+    delete picture;
+}
+
+TEST_F(EffectsTest, NoiseRepeatsEvery400PixelsAtScaleOne)
+{
+    // A picture of two colours, top half and bottom half, in place of the grain: at scale 1
+    // one repetition spans 2 of the 4 units across, 400 pixels, so it repeats at +400 but
+    // not at +200 (vertically, where the two halves differ).
+    const uint8_t red[4] = {255, 0, 0, 255};
+    const uint8_t green[4] = {0, 255, 0, 255};
+    TAV_Texture* grain = twoBandTexture(red, green);
+    grain->setTexWrapParametri(GL_REPEAT, GL_REPEAT);
+    TAV_Texture* const original = scene->m_noiseTexture;
+    scene->m_noiseTexture = grain;
+    scene->noise(1.0f, 1.0f);
+    const std::vector<uint8_t> frame = player->readFrame();
+    scene->m_noiseTexture = original;
+    delete grain;
+
+    auto at = [&](int x, int y) {
+        const uint8_t* p = &frame[(size_t(y) * DemoPlayer::WIDTH + x) * 4];
+        return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | 0xff;
+    };
+    int repeats = 0;
+    int differsAtHalf = 0;
+    int samples = 0;
+    for (int y = 5; y < 200; y += 13)
+        for (int x = 7; x < 800; x += 97) {
+            ++samples;
+            if (at(x, y) == at(x, y + 400))
+                ++repeats;
+            if (at(x, y) != at(x, y + 200))
+                ++differsAtHalf;
+        }
+    // Sample rows on a colour edge may blend; almost all others agree.
+    EXPECT_GE(repeats, samples * 9 / 10);
+    EXPECT_GE(differsAtHalf, samples * 8 / 10);
+}
+
+TEST_F(EffectsTest, Enable2DAndDisable2DLeaveBothMatrixStacksAsTheyWere)
+{
+    GLfloat projectionBefore[16];
+    GLint projectionDepth = 0;
+    GLint modelviewDepth = 0;
+    glGetFloatv(GL_PROJECTION_MATRIX, projectionBefore);
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &projectionDepth);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &modelviewDepth);
+
+    scene->enable2D(0.0f, 800.0f, 600.0f, 0.0f);
+    GLfloat ortho[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, ortho);
+    EXPECT_FLOAT_EQ(ortho[0], 2.0f / 800.0f);
+    EXPECT_FLOAT_EQ(ortho[5], -2.0f / 600.0f);  // y points down
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    scene->disable2D();
+
+    GLfloat projectionAfter[16];
+    GLint depth = 0;
+    glGetFloatv(GL_PROJECTION_MATRIX, projectionAfter);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(projectionAfter[i], projectionBefore[i]) << i;
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, projectionDepth);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, modelviewDepth);
+}
+
+TEST_F(EffectsTest, EverySequenceLeavesTheMatrixStacksBalanced)
+{
+    // The opening logo pushes twice; both are undone, so a frame never grows the stack.
+    GLint before = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &before);
+    for (int frame = 0; frame < 40; ++frame)
+        scene->startLogo(20, frame * 300);
+    scene->cow(20, 7, true);
+    scene->cowPart(20, 13000, 2);
+    scene->chess(20);
+    scene->date(20);
+    scene->hDot(0, 100, 8, 60, 500, 60, 50, 0.2f);
+    scene->copyTex();
+    scene->radialBlur();
+    scene->shake(0.1f, 0.1f);
+    GLint after = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &after);
+    EXPECT_EQ(after, before);
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &after);
+    EXPECT_EQ(after, 1);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+}  // namespace

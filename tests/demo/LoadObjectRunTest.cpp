@@ -1,0 +1,248 @@
+// The real program, end to end: `tavlen` started as a process on a private X server with
+// the real sound layer (OpenAL Soft's null output, or the silent clock where there is no
+// audio at all), driven by real key events through XTEST.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/XKBlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/xf86vmode.h>
+#include <X11/keysym.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "support/TestGLContext.h"
+#include "support/TestXServer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A folder to run tavlen in: data/ from the build (all of it or all but one picture) and
+// an app.cfg.
+std::string demoFolder(const std::string& name, const std::string& appCfg, const char* leaveOut = nullptr)
+{
+    const fs::path folder = fs::path(tavtest::scratchDir()) / name;
+    fs::create_directories(folder / "data");
+    for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(TAVLEN_BINARY_DIR) / "data"))
+        if (!leaveOut || entry.path().filename() != leaveOut)
+            fs::create_symlink(entry.path(), folder / "data" / entry.path().filename());
+    std::ofstream(folder / "app.cfg") << appCfg;
+    return folder.string();
+}
+
+// tavlen as a child process, with its stderr kept in a file.
+class DemoProcess {
+public:
+    DemoProcess(const std::string& folder, const std::string& display) : stderrPath(folder + "/stderr.txt")
+    {
+        started = Clock::now();
+        pid = fork();
+        if (pid == 0) {
+            if (chdir(folder.c_str()) != 0)
+                _exit(126);
+            const int err = open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(err, 2);
+            setenv("DISPLAY", display.c_str(), 1);
+            setenv("ALSOFT_DRIVERS", "null", 1);
+            execl(TAVLEN_BINARY_DIR "/tavlen", "tavlen", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    ~DemoProcess()
+    {
+        if (pid > 0 && !finished) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+
+    // Waits up to `timeoutS` seconds; returns the exit status, or -1 on timeout or a signal.
+    int wait(double timeoutS)
+    {
+        const Clock::time_point start = Clock::now();
+        while (secondsSince(start) < timeoutS) {
+            int status = 0;
+            struct rusage usage = {};
+            const pid_t done = wait4(pid, &status, WNOHANG, &usage);
+            if (done == pid) {
+                finished = true;
+                ended = Clock::now();
+                peakKB = usage.ru_maxrss;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return -1;
+    }
+
+    std::string stderrText() const
+    {
+        std::ifstream in(stderrPath);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    double runSeconds() const { return std::chrono::duration<double>(ended - started).count(); }
+    long peakMemoryKB() const { return peakKB; }
+
+private:
+    std::string stderrPath;
+    pid_t pid = -1;
+    bool finished = false;
+    Clock::time_point started;
+    Clock::time_point ended;
+    long peakKB = 0;
+};
+
+// A client of the X server under test: readiness probe, key events, desktop state.
+class XClient {
+public:
+    explicit XClient(const std::string& display) : dpy(XOpenDisplay(display.c_str())) {}
+    ~XClient()
+    {
+        if (dpy)
+            XCloseDisplay(dpy);
+    }
+    bool ok() const { return dpy != nullptr; }
+
+    // The demo has its window once the keyboard is grabbed (full screen grabs it).
+    bool waitForGrab(double timeoutS)
+    {
+        const Clock::time_point start = Clock::now();
+        while (secondsSince(start) < timeoutS) {
+            const int result = XGrabKeyboard(dpy, DefaultRootWindow(dpy), False, GrabModeAsync, GrabModeAsync, CurrentTime);
+            if (result == AlreadyGrabbed)
+                return true;
+            if (result == GrabSuccess)
+                XUngrabKeyboard(dpy, CurrentTime);
+            XSync(dpy, False);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+    void pressEscape()
+    {
+        const KeyCode code = XKeysymToKeycode(dpy, XK_Escape);
+        XTestFakeKeyEvent(dpy, code, True, CurrentTime);
+        XTestFakeKeyEvent(dpy, code, False, CurrentTime);
+        XSync(dpy, False);
+    }
+
+    bool autoRepeatOn()
+    {
+        XKeyboardState state = {};
+        XGetKeyboardControl(dpy, &state);
+        return state.global_auto_repeat == AutoRepeatModeOn;
+    }
+
+    // Width and height of the current video mode.
+    std::pair<int, int> mode()
+    {
+        int dotClock = 0;
+        XF86VidModeModeLine line = {};
+        if (!XF86VidModeGetModeLine(dpy, DefaultScreen(dpy), &dotClock, &line))
+            return {0, 0};
+        if (line.privsize && line.c_private)
+            XFree(line.c_private);
+        return {line.hdisplay, line.vdisplay};
+    }
+
+private:
+    Display* dpy;
+};
+
+const char* const kFullScreen800 = "XRES=800\nYRES=600\nFULLSCREEN=1\n";
+
+TEST(LoadObjectRunTest, EscapeThroughTheXServerEndsTheDemoAndRestoresTheDesktop)
+{
+    TestXServer xorg(TestXServer::XORG_DUMMY);
+    XClient x(xorg.display());
+    ASSERT_TRUE(x.ok());
+    const std::pair<int, int> desktop = x.mode();
+    ASSERT_TRUE(x.autoRepeatOn());
+
+    DemoProcess demo(demoFolder("escape-xorg", kFullScreen800), xorg.display());
+    ASSERT_TRUE(x.waitForGrab(30.0)) << demo.stderrText();
+    EXPECT_EQ(x.mode(), std::make_pair(800, 600));  // switched for the demo
+    EXPECT_FALSE(x.autoRepeatOn());
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    x.pressEscape();
+    EXPECT_EQ(demo.wait(10.0), 0) << demo.stderrText();
+    EXPECT_EQ(x.mode(), desktop);
+    EXPECT_TRUE(x.autoRepeatOn());
+}
+
+TEST(LoadObjectRunTest, MissingPictureEndsWith254NamingTheFileAndRestoresTheDesktop)
+{
+    TestXServer xorg(TestXServer::XORG_DUMMY);
+    XClient x(xorg.display());
+    ASSERT_TRUE(x.ok());
+    const std::pair<int, int> desktop = x.mode();
+
+    DemoProcess demo(demoFolder("missing-xorg", kFullScreen800, "sympa.png"), xorg.display());
+    EXPECT_EQ(demo.wait(30.0), 254);
+    EXPECT_NE(demo.stderrText().find("data/sympa.png"), std::string::npos) << demo.stderrText();
+    EXPECT_EQ(x.mode(), desktop);
+    EXPECT_TRUE(x.autoRepeatOn());
+}
+
+TEST(LoadObjectRunTest, EscapeDuringThePreRollEndsTheDemoAtOnce)
+{
+    const std::string display = TestXServer::sharedXvfb();
+    XClient x(display);
+    ASSERT_TRUE(x.ok());
+    DemoProcess demo(demoFolder("escape-preroll", kFullScreen800), display);
+    ASSERT_TRUE(x.waitForGrab(30.0)) << demo.stderrText();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    const Clock::time_point pressed = Clock::now();
+    x.pressEscape();
+    EXPECT_EQ(demo.wait(10.0), 0) << demo.stderrText();
+    EXPECT_LT(secondsSince(pressed), 2.0);
+    EXPECT_TRUE(x.autoRepeatOn());
+}
+
+TEST(LoadObjectRunTest, EscapeDuringTheMusicEndsTheDemoAtOnce)
+{
+    const std::string display = TestXServer::sharedXvfb();
+    XClient x(display);
+    ASSERT_TRUE(x.ok());
+    DemoProcess demo(demoFolder("escape-music", kFullScreen800), display);
+    ASSERT_TRUE(x.waitForGrab(30.0)) << demo.stderrText();
+    std::this_thread::sleep_for(std::chrono::milliseconds(8000));  // past the six-second pre-roll
+    const Clock::time_point pressed = Clock::now();
+    x.pressEscape();
+    EXPECT_EQ(demo.wait(10.0), 0) << demo.stderrText();
+    EXPECT_LT(secondsSince(pressed), 2.0);
+}
+
+TEST(LoadObjectRunTest, PlaysToTheEndAndExitsByItselfAfterAbout73Seconds)
+{
+    const std::string display = TestXServer::sharedXvfb();
+    DemoProcess demo(demoFolder("whole-run", kFullScreen800), display);
+    EXPECT_EQ(demo.wait(150.0), 0) << demo.stderrText();
+    // 6 s of pre-roll, 52.7 s of music, 14.3 s of closing, plus start-up.
+    EXPECT_GT(demo.runSeconds(), 72.0);
+    EXPECT_LT(demo.runSeconds(), 90.0);
+    std::printf("whole run: %.1f s, peak memory %.1f MB\n", demo.runSeconds(), demo.peakMemoryKB() / 1024.0);
+}
+
+}  // namespace

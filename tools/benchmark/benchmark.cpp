@@ -1,0 +1,387 @@
+// tavlen_benchmark: plays the whole demo on the deterministic player with a fixed 60 Hz
+// clock, as fast as the renderer allows, with glFinish after every frame, and prints:
+//   - the start-up time from entering main to the first frame of the demo;
+//   - for the pre-roll, every section and the closing, the median and worst frame time;
+//   - the peak memory of the process;
+//   - the heap allocations made by the frame loop after the first music frame, both those of
+//     C++ code (operator new: the engine and the demo) and all malloc calls (which also
+//     counts the GL driver and Xlib);
+//   - for the heaviest kinds of section, the time of a bare OpenGL loop drawing the same
+//     quads, so the engine's overhead shows as a ratio.
+//
+//   tavlen_benchmark
+//
+// It needs an X display (xvfb-run -s "-screen 0 1024x768x24" works) and the generated data/:
+// it runs in the current folder when that holds data/, else in the build folder.
+#include <GL/gl.h>           // Required for: glFinish() and the bare comparison loops
+#include <sys/resource.h>    // Required for: getrusage(), peak memory
+#include <unistd.h>          // Required for: chdir(), access()
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "DemoPlayer.h"
+#include "LoadObject.h"
+#include "sys/TAV_Exception.h"
+
+// Under the sanitizers the allocator belongs to the sanitizer runtime: count nothing there.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TAVLEN_NO_ALLOCATION_COUNT 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define TAVLEN_NO_ALLOCATION_COUNT 1
+#endif
+
+namespace {
+
+std::atomic<bool> g_counting{false};
+std::atomic<long> g_newCalls{0};
+std::atomic<long> g_mallocCalls{0};
+
+}  // namespace
+
+#ifndef TAVLEN_NO_ALLOCATION_COUNT
+// Every C++ allocation of the process goes through these two; the rest forward to them.
+void* operator new(std::size_t size)
+{
+    if (g_counting.load(std::memory_order_relaxed))
+        g_newCalls.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+// glibc's allocator under its public names, so that the driver's allocations count too.
+extern "C" {
+void* __libc_malloc(size_t);
+void* __libc_calloc(size_t, size_t);
+void* __libc_realloc(void*, size_t);
+void* malloc(size_t size)
+{
+    if (g_counting.load(std::memory_order_relaxed))
+        g_mallocCalls.fetch_add(1, std::memory_order_relaxed);
+    return __libc_malloc(size);
+}
+void* calloc(size_t count, size_t size)
+{
+    if (g_counting.load(std::memory_order_relaxed))
+        g_mallocCalls.fetch_add(1, std::memory_order_relaxed);
+    return __libc_calloc(count, size);
+}
+void* realloc(void* p, size_t size)
+{
+    if (g_counting.load(std::memory_order_relaxed))
+        g_mallocCalls.fetch_add(1, std::memory_order_relaxed);
+    return __libc_realloc(p, size);
+}
+}
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Frame-time groups: the pre-roll, the 45 sections, the closing.
+const int kPreRoll = 0;
+const int kClosingGroup = LoadObject::SECTION_COUNT + 1;
+const int kGroups = LoadObject::SECTION_COUNT + 2;
+
+int groupOf(const DemoPlayer& player)
+{
+    if (player.musicTimeMs() < 0)
+        return kPreRoll;
+    return 1 + LoadObject::sectionAt(player.musicTimeMs());
+}
+
+const char* groupName(int group, char* buffer, size_t size)
+{
+    if (group == kPreRoll)
+        return "pre-roll";
+    if (group == kClosingGroup)
+        return "closing";
+    std::snprintf(buffer, size, "section %2d", group - 1);
+    return buffer;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return (n % 2) ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+}
+
+// --- Bare OpenGL loops: the same quads as the heaviest effects, without the engine --------
+
+void bareOrtho(double left, double right, double bottom, double top)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(left, right, bottom, top, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void bareQuad(float halfWidth, float halfHeight, float sMax, float tMax)
+{
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(-halfWidth, -halfHeight);
+    glTexCoord2f(sMax, 0.0f);
+    glVertex2f(halfWidth, -halfHeight);
+    glTexCoord2f(sMax, tMax);
+    glVertex2f(halfWidth, halfHeight);
+    glTexCoord2f(0.0f, tMax);
+    glVertex2f(-halfWidth, halfHeight);
+    glEnd();
+}
+
+// A frame copy and 25 blended full-screen layers, as the radial blur draws them.
+void bareRadialBlur(GLuint copyTexture)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glBindTexture(GL_TEXTURE_2D, copyTexture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 800, 600);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    bareOrtho(-0.5, 0.5, 0.5, -0.5);
+    float alpha = 0.2f;
+    for (int i = 0; i < 25; ++i) {
+        glColor4f(1, 1, 1, alpha);
+        glPushMatrix();
+        glScalef(1.0f + 0.02f * i, 1.0f + 0.02f * i, 1.0f);
+        bareQuad(0.5f, 0.5f, 0.78125f, 0.5859375f);
+        glPopMatrix();
+        alpha -= 0.008f;
+    }
+}
+
+// 1580 sprites of 40 and 50 pixels and one portrait, as the particle scenes draw them.
+void bareParticles(GLuint spriteTexture, const std::vector<float>& positions)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glBindTexture(GL_TEXTURE_2D, spriteTexture);
+    bareOrtho(0, 800, 600, 0);
+    const size_t count = positions.size() / 2;
+    for (size_t i = 0; i < count; ++i) {
+        const float size = i < 1500 ? 20.0f : 25.0f;
+        glColor4f(i < 1500 ? 0.0f : 1.0f, i < 1500 ? 0.0f : 0.38f, i < 1500 ? 0.0f : 0.08f, i < 1500 ? 0.5f : 1.0f);
+        glPushMatrix();
+        glTranslatef(positions[2 * i], positions[2 * i + 1], 0.0f);
+        bareQuad(size, size, 1.0f, 1.0f);
+        glPopMatrix();
+    }
+    glColor4f(1, 1, 1, 1);
+    glPushMatrix();
+    glTranslatef(672.0f, 300.0f, 0.0f);
+    bareQuad(192.0f, 256.0f, 1.0f, 1.0f);
+    glPopMatrix();
+}
+
+// Ten stacked 800 x 800 unit boards in perspective with their pieces, as chess draws them.
+void bareChess(GLuint boardTexture, GLuint spriteTexture)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-0.0414, 0.0414, -0.0414 * 0.75, 0.0414 * 0.75, 0.1, 10000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(-1.5f, 1.5f, -95.0f);
+    for (int board = 0; board < 10; ++board) {
+        glTranslatef(0.0f, 0.0f, 9.0f);
+        glBindTexture(GL_TEXTURE_2D, boardTexture);
+        glColor4f(1, 1, 1, 1);
+        bareQuad(400.0f, 400.0f, 400.0f, 400.0f);
+        glBindTexture(GL_TEXTURE_2D, spriteTexture);
+        glColor4f(1.0f, 0.38f, 0.08f, 1.0f);
+        for (int piece = 0; piece < 4; ++piece) {
+            glPushMatrix();
+            glTranslatef(piece - 1.5f, 0.5f, 0.0f);
+            bareQuad(0.5f, 0.5f, 1.0f, 1.0f);
+            glPopMatrix();
+        }
+    }
+}
+
+GLuint bareTexture(int size, bool checker)
+{
+    std::vector<unsigned char> pixels(size_t(size) * size * 4);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const bool on = checker ? ((y < size / 2) == (x < size / 2)) : ((x - size / 2) * (x - size / 2) + (y - size / 2) * (y - size / 2) < size * size / 4);
+            unsigned char* p = &pixels[(size_t(y) * size + x) * 4];
+            p[0] = p[1] = p[2] = 255;
+            p[3] = on ? 255 : 0;
+        }
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, checker ? GL_NEAREST : GL_LINEAR);
+    return name;
+}
+
+template <class Draw>
+double bareMedianMs(int frames, Draw draw)
+{
+    std::vector<double> times;
+    times.reserve(size_t(frames));
+    for (int i = 0; i < frames; ++i) {
+        const Clock::time_point start = Clock::now();
+        draw();
+        glFinish();
+        times.push_back(msSince(start));
+    }
+    return median(times);
+}
+
+bool enterDataFolder()
+{
+    if (access("data/o14_logo.png", R_OK) == 0)
+        return true;
+    return chdir(TAVLEN_BINARY_DIR) == 0 && access("data/o14_logo.png", R_OK) == 0;
+}
+
+// The heaviest section (by median) among the given ones.
+int heaviest(const std::vector<double>& medians, std::initializer_list<int> sections)
+{
+    int best = *sections.begin();
+    for (int section : sections)
+        if (medians[size_t(1 + section)] > medians[size_t(1 + best)])
+            best = section;
+    return best;
+}
+
+}  // namespace
+
+int main()
+{
+    const Clock::time_point processStart = Clock::now();
+    if (!enterDataFolder()) {
+        std::fprintf(stderr, "no data/ here nor in %s: build the tavlen_data target first\n", TAVLEN_BINARY_DIR);
+        return 1;
+    }
+
+    std::vector<std::vector<double>> frameTimes(kGroups);
+    for (std::vector<double>& group : frameTimes)
+        group.reserve(8192);  // reserved up front: the loop below must not allocate itself
+
+    try {
+        DemoPlayer player(1000.0 / 60.0);
+        player.step();
+        glFinish();
+        const double startupMs = msSince(processStart);
+
+        bool musicSeen = false;
+        long framesCounted = 0;
+        const Clock::time_point playStart = Clock::now();
+        while (!player.exited()) {
+            const Clock::time_point start = Clock::now();
+            if (!player.step())
+                break;
+            glFinish();
+            const double elapsed = msSince(start);
+            frameTimes[size_t(groupOf(player))].push_back(elapsed);
+            if (musicSeen)
+                ++framesCounted;
+            // Counting starts once the first music frame is done: the music has started and
+            // every lazily made driver object exists.
+            if (!musicSeen && player.musicTimeMs() >= 0) {
+                musicSeen = true;
+                g_counting = true;
+            }
+        }
+        g_counting = false;
+        const double playMs = msSince(playStart);
+
+        std::printf("Tavlen frame-time benchmark: fixed 60 Hz clock, glFinish per frame\n\n");
+        std::printf("start-up, main to first demo frame: %.1f ms\n", startupMs);
+        std::printf("whole demo played in %.1f s (%.0f s of demo time)\n\n", playMs / 1000.0, 73.0);
+        std::printf("%-12s %7s %9s %9s\n", "", "frames", "median", "worst");
+        std::vector<double> medians(kGroups, 0.0);
+        for (int group = 0; group < kGroups; ++group) {
+            const std::vector<double>& times = frameTimes[size_t(group)];
+            char name[32];
+            medians[size_t(group)] = median(times);
+            const double worst = times.empty() ? 0.0 : *std::max_element(times.begin(), times.end());
+            std::printf("%-12s %7zu %6.2f ms %6.2f ms\n", groupName(group, name, sizeof(name)), times.size(),
+                        medians[size_t(group)], worst);
+        }
+
+        struct rusage usage = {};
+        getrusage(RUSAGE_SELF, &usage);
+        std::printf("\npeak memory (max RSS): %.1f MB\n", double(usage.ru_maxrss) / 1024.0);
+#ifndef TAVLEN_NO_ALLOCATION_COUNT
+        std::printf("heap allocations in %ld frames after the first music frame:\n", framesCounted);
+        std::printf("  operator new (engine, demo, C++ code): %ld\n", g_newCalls.load());
+        std::printf("  malloc/calloc/realloc (all, GL driver and Xlib included): %ld\n", g_mallocCalls.load());
+#else
+        std::printf("heap allocations: not counted under the sanitizers\n");
+#endif
+
+        // The bare loops run in the same window and context, after the demo has ended.
+        const GLuint copyTexture = bareTexture(1024, false);
+        const GLuint spriteTexture = bareTexture(128, false);
+        const GLuint boardTexture = bareTexture(64, true);
+        std::vector<float> positions;
+        for (int i = 0; i < 1580; ++i) {
+            positions.push_back(float((i * 7919) % 800));
+            positions.push_back(float((i * 104729) % 600));
+        }
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_CULL_FACE);
+        glDisable(GL_SCISSOR_TEST);
+        const int blurSection = heaviest(medians, {10, 20, 21, 27, 28, 37, 38});
+        const int particleSection = heaviest(medians, {1, 3, 6, 12, 13, 18, 24, 26, 31, 33, 34, 39, 41});
+        const int chessSection = heaviest(medians, {5, 11, 16, 30});
+        const double bareBlur = bareMedianMs(120, [&] { bareRadialBlur(copyTexture); });
+        const double bareSwarm = bareMedianMs(120, [&] { bareParticles(spriteTexture, positions); });
+        const double bareBoards = bareMedianMs(120, [&] { bareChess(boardTexture, spriteTexture); });
+        std::printf("\nheaviest kinds of section against a bare OpenGL loop drawing the same quads:\n");
+        std::printf("  %-34s section %2d %6.2f ms   bare %6.2f ms   ratio %.2f\n", "frame copy + radial blur",
+                    blurSection, medians[size_t(1 + blurSection)], bareBlur, medians[size_t(1 + blurSection)] / bareBlur);
+        std::printf("  %-34s section %2d %6.2f ms   bare %6.2f ms   ratio %.2f\n", "1580 particle sprites + portrait",
+                    particleSection, medians[size_t(1 + particleSection)], bareSwarm,
+                    medians[size_t(1 + particleSection)] / bareSwarm);
+        std::printf("  %-34s section %2d %6.2f ms   bare %6.2f ms   ratio %.2f\n", "ten chessboards in perspective",
+                    chessSection, medians[size_t(1 + chessSection)], bareBoards,
+                    medians[size_t(1 + chessSection)] / bareBoards);
+        std::printf("  (the sections draw masks, noise, flashes and the LED figure on top, so a ratio\n"
+                    "   above 1 is their extra work as much as the engine's)\n");
+        glDeleteTextures(1, &copyTexture);
+        glDeleteTextures(1, &spriteTexture);
+        glDeleteTextures(1, &boardTexture);
+    } catch (TAV_Exception* e) {
+        std::fprintf(stderr, "%s\n", e->getMessage());
+        delete e;
+        return 1;
+    }
+    return 0;
+}
