@@ -5,6 +5,7 @@
 
 #include "math/TAV_MATH_Util.h"
 #include "math/TAV_MATH_Vector.h"
+#include "support/TestMathPrinters.h"
 
 namespace {
 
