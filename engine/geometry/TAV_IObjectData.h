@@ -1,12 +1,9 @@
 // TAV_IObjectData: a named triangle mesh held as one interleaved vertex array that OpenGL
 // draws as it stands (glInterleavedArrays), and the morphing between meshes of one layout.
 //
-// Ownership: the mesh owns m_data (array new, freed in the destructor); copies made with
-// getCopy() are new meshes owned by the caller. Meshes are not copyable by value.
-// Invariant: m_data holds m_stride x m_count floats laid out as the two flags fixed at
-// construction say: per vertex [s t] [nx ny nz] x y z, the bracketed parts present only when
-// their flag is set; m_format is the matching GL interleaved format. The fields are public
-// because generators and effects rewrite positions and texture coordinates directly.
+// Owns m_data (array new, freed in the destructor); getCopy() results belong to the caller.
+// Invariant: m_data holds m_stride x m_count floats, per vertex [s t] [nx ny nz] x y z, the
+// bracketed parts present only when their flag (fixed at construction) is set.
 #pragma once
 
 #include <GL/gl.h>  // Required for: GLenum
@@ -16,6 +13,7 @@
 
 class TAV_IObjectData : public TAV_Named {
 public:
+    // Not copyable by value (it owns its array): use getCopy().
     virtual ~TAV_IObjectData();
     TAV_IObjectData(const TAV_IObjectData&) = delete;
     TAV_IObjectData& operator=(const TAV_IObjectData&) = delete;
@@ -53,6 +51,7 @@ public:
     TAV_Vertex getNormal(int i) const;
     void setNormal(int i, const TAV_Vertex& normal);
 
+    // Public because generators and effects rewrite positions and texture coordinates directly.
     float* m_data;
     int m_count;
     int m_stride;
