@@ -6,7 +6,7 @@
 #include <cmath>  // Required for: floor()
 
 #include "LoadObject.h"
-#include "TavSound.h"
+#include "fsound.h"
 #include "core/TAV_Engine.h"
 #include "core/TAV_RootScene.h"
 #include "core/TAV_Window.h"
@@ -33,7 +33,8 @@ DemoPlayer::DemoPlayer(double frameTimeMs)
 {
     g_clockMs = 0.0;
     TAV_SYS_Util::setClock(playerClockMs);
-    TavSound_setClock(true, 0);
+    FSOUND_SetManualClock(true);
+    FSOUND_SetManualTime(0);
 
     // A window of the size the demo is laid out for, whatever app.cfg says.
     TAV_SYS_Config* config = TAV_SYS_Config::getInstance();
@@ -48,7 +49,7 @@ DemoPlayer::DemoPlayer(double frameTimeMs)
         delete engine;
         TAV_Engine::m_instance = nullptr;
         TAV_SYS_Util::setClock(nullptr);
-        TavSound_setClock(false, 0);
+        FSOUND_SetManualClock(false);
         throw;
     }
     TAV_RootScene::getInstance()->setSubScene(sceneCurrent);
@@ -72,7 +73,7 @@ DemoPlayer::~DemoPlayer()
     delete TAV_Engine::m_instance;
     TAV_Engine::m_instance = nullptr;
     TAV_SYS_Util::setClock(nullptr);
-    TavSound_setClock(false, 0);
+    FSOUND_SetManualClock(false);
 }
 
 int DemoPlayer::nextFrameTimeMs() const
@@ -82,10 +83,17 @@ int DemoPlayer::nextFrameTimeMs() const
 
 bool DemoPlayer::step()
 {
-    if (exitRequested)
-        return false;
+    TAV_RootScene* root = TAV_RootScene::getInstance();
+    // An exit asked for between two frames (a key event a test sent itself) takes effect at
+    // the end of a frame, as in the engine's loop.
+    if (!exitRequested && root->getSubScene() == nullptr) {
+        exitRequested = true;
+        framePending = true;
+    }
     if (framePending)
         finishFrame();
+    if (exitRequested)
+        return false;
 
     const int frameTimeMs = nextFrameTimeMs();
     g_clockMs += frameStepMs;
@@ -97,14 +105,14 @@ bool DemoPlayer::step()
         else
             musicMs = sceneCurrent->m_musicStarted ? musicMs + frameTimeMs : 0;
         forcedMusicMs = -1;
-        TavSound_setClock(true, musicMs);
+        FSOUND_SetManualTime(musicMs);
     }
 
-    TAV_RootScene::getInstance()->update(0);
+    root->update(0);
     framePending = true;
     ++frames;
-    // The timeline's exit leaves no scene pending; the engine deletes it at the frame's end.
-    if (TAV_RootScene::getInstance()->getSubScene() == nullptr)
+    // The timeline's exit leaves no scene pending; the frame's end deletes it.
+    if (root->getSubScene() == nullptr)
         exitRequested = true;
     return !exitRequested;
 }
@@ -157,8 +165,12 @@ void DemoPlayer::finishFrame()
 {
     TAV_IO_LNX_XEvent::processEvents();
     glXSwapBuffers(TAV_Window::dpy, TAV_Window::win);
-    TAV_RootScene::getInstance()->swap();
+    TAV_RootScene* root = TAV_RootScene::getInstance();
+    // An exit asked for by this frame or its key events: the scene switch deletes the scene.
+    if (root->getSubScene() == nullptr) {
+        exitRequested = true;
+        sceneCurrent = nullptr;
+    }
+    root->swap();
     framePending = false;
-    if (exitRequested)
-        sceneCurrent = nullptr;  // deleted by the scene switch
 }

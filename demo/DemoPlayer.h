@@ -56,8 +56,8 @@ public:
     // One pixel of the frame drawn last; (0, 0) is the bottom left. 0xRRGGBBAA.
     uint32_t pixel(int x, int y) const;
 
-    static const int WIDTH = 800;
-    static const int HEIGHT = 600;
+    static constexpr int WIDTH = 800;
+    static constexpr int HEIGHT = 600;
 
 private:
     // Completes the frame drawn last: event pump, buffer swap, scene switch.

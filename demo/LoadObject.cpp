@@ -215,13 +215,16 @@ void LoadObject::keyPressed(int key)
 void LoadObject::release()
 {
     // First, so that no key event can reach a scene that is half gone.
-    if (m_listening) {
-        TAV_IO_Keyboard::getInstance()->removeListener(*this);
-        m_listening = false;
-    }
+    // The dispatcher may be gone already when the engine is deleted with the scene still
+    // shown; then there is nothing to remove from.
+    if (m_listening && TAV_IO_Keyboard::m_ioKeyboard)
+        TAV_IO_Keyboard::m_ioKeyboard->removeListener(*this);
+    m_listening = false;
+    // The stream, then the output that FSOUND_Init opened for it.
     if (m_stream) {
         FSOUND_Stream_Close(m_stream);
         m_stream = nullptr;
+        FSOUND_Close();
     }
     deleteAndClear(m_cowQube);
     for (Particle*& swarm : m_particles)

@@ -16,7 +16,7 @@
 #include "core/TAV_Scene.h"                // Required for: TAV_Scene, the primary base
 #include "io/TAV_IO_KeyboardAdapter.h"     // Required for: TAV_IO_KeyboardAdapter (escape key)
 #include "scene/TAV_Container.h"           // Required for: TAV_Container (kept empty)
-#include "TavSound.h"                      // Required for: FSOUND_STREAM, the music stream handle
+#include "fsound.h"                        // Required for: FSOUND_STREAM, the music stream handle
 
 class CowQube;
 class Particle;
@@ -39,7 +39,7 @@ public:
 
     // --- The section table, for tests and tools -----------------------------------------
     // Music sections; the number SECTION_COUNT itself stands for the closing.
-    static const int SECTION_COUNT = 45;
+    static constexpr int SECTION_COUNT = 45;
     // The section that music time t selects (a negative time selects section 0).
     static int sectionAt(int musicTimeMs);
     // Music time at which a section starts; sectionStartMs(SECTION_COUNT) is the closing's.

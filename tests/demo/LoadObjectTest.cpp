@@ -4,6 +4,7 @@
 
 #include "DemoTestSupport.h"
 
+#include <AL/alc.h>  // Required for: alcGetCurrentContext(), whether the sound output is open
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,7 +13,7 @@
 #include "CowQube.h"
 #include "LoadObject.h"
 #include "Particle.h"
-#include "TavSound.h"
+#include "fsound.h"
 #include "core/TAV_Engine.h"
 #include "core/TAV_RootScene.h"
 #include "core/TAV_Window.h"
@@ -87,6 +88,21 @@ TEST_F(LoadObjectTest, LetterboxScissorIsOnAndTheCursorHidden)
     GLint hint = 0;
     glGetIntegerv(GL_POINT_SMOOTH_HINT, &hint);
     EXPECT_EQ(hint, GL_NICEST);
+}
+
+TEST(LoadObjectSoundTest, OpensTheSoundOutputAndTheStreamWithoutStartingIt)
+{
+    setenv("ALSOFT_DRIVERS", "null", 1);  // an output that opens on any machine
+    std::unique_ptr<DemoPlayer> player = demotest::startPlayer();
+    ASSERT_TRUE(player);
+    EXPECT_NE(alcGetCurrentContext(), nullptr);
+    ASSERT_NE(player->scene()->m_stream, nullptr);
+    FSOUND_SetManualClock(false);
+    EXPECT_EQ(FSOUND_Stream_GetTime(player->scene()->m_stream), 0);
+    FSOUND_SetManualClock(true);
+    // The scene closes what it opened.
+    player.reset();
+    EXPECT_EQ(alcGetCurrentContext(), nullptr);
 }
 
 TEST_F(LoadObjectTest, StartsWithItsClocksAtRestAndTheOrangeDots)
@@ -213,7 +229,7 @@ TEST(LoadObjectMissingPictureTest, ThrowsNamingTheFileAndPreparesNoSound)
                           fs::copy_options::overwrite_existing);
     ASSERT_EQ(chdir(folder.c_str()), 0);
 
-    const int initsBefore = TavSound_initCount();
+    setenv("ALSOFT_DRIVERS", "null", 1);  // an output that opens on any machine
     std::string message;
     try {
         DemoPlayer player;
@@ -223,7 +239,8 @@ TEST(LoadObjectMissingPictureTest, ThrowsNamingTheFileAndPreparesNoSound)
         delete e;
     }
     EXPECT_NE(message.find("data/credits.png"), std::string::npos) << message;
-    EXPECT_EQ(TavSound_initCount(), initsBefore);
+    EXPECT_EQ(alcGetCurrentContext(), nullptr) << "the sound output was opened for a scene that failed";
+    EXPECT_EQ(TAV_IO_Keyboard::m_ioKeyboard, nullptr);
     EXPECT_EQ(TAV_Engine::m_instance, nullptr);
 }
 

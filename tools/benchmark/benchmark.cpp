@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -41,52 +42,91 @@
 
 namespace {
 
+// Allocations are counted by who asked: code of this executable (the engine, the demo and
+// the templates they instantiate) or a shared library (the GL driver, Xlib, libstdc++).
 std::atomic<bool> g_counting{false};
-std::atomic<long> g_newCalls{0};
-std::atomic<long> g_mallocCalls{0};
+std::atomic<long> g_ours{0};
+std::atomic<long> g_theirs{0};
+// The first few distinct callers in our code, as offsets for addr2line.
+const int kCallerSlots = 8;
+std::atomic<uintptr_t> g_callers[kCallerSlots];
+
+}  // namespace
+
+extern "C" char __executable_start;  // Required for: where this executable's code lies
+extern "C" char etext;
+
+namespace {
+
+void countAllocation(void* caller)
+{
+    if (!g_counting.load(std::memory_order_relaxed))
+        return;
+    const char* at = static_cast<const char*>(caller);
+    if (at >= &__executable_start && at < &etext) {
+        g_ours.fetch_add(1, std::memory_order_relaxed);
+        const uintptr_t offset = uintptr_t(at - &__executable_start);
+        for (std::atomic<uintptr_t>& slot : g_callers) {
+            uintptr_t expected = 0;
+            if (slot.load() == offset || slot.compare_exchange_strong(expected, offset))
+                break;
+        }
+    } else {
+        g_theirs.fetch_add(1, std::memory_order_relaxed);
+    }
+}
 
 }  // namespace
 
 #ifndef TAVLEN_NO_ALLOCATION_COUNT
-// Every C++ allocation of the process goes through these two; the rest forward to them.
-void* operator new(std::size_t size)
-{
-    if (g_counting.load(std::memory_order_relaxed))
-        g_newCalls.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-
-// glibc's allocator under its public names, so that the driver's allocations count too.
+// The replaced operators below pair new with free on purpose.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
 extern "C" {
 void* __libc_malloc(size_t);
 void* __libc_calloc(size_t, size_t);
 void* __libc_realloc(void*, size_t);
+}
+
+// glibc's allocator under its public names, so that every library's allocations count.
+extern "C" {
 void* malloc(size_t size)
 {
-    if (g_counting.load(std::memory_order_relaxed))
-        g_mallocCalls.fetch_add(1, std::memory_order_relaxed);
+    countAllocation(__builtin_return_address(0));
     return __libc_malloc(size);
 }
 void* calloc(size_t count, size_t size)
 {
-    if (g_counting.load(std::memory_order_relaxed))
-        g_mallocCalls.fetch_add(1, std::memory_order_relaxed);
+    countAllocation(__builtin_return_address(0));
     return __libc_calloc(count, size);
 }
 void* realloc(void* p, size_t size)
 {
-    if (g_counting.load(std::memory_order_relaxed))
-        g_mallocCalls.fetch_add(1, std::memory_order_relaxed);
+    countAllocation(__builtin_return_address(0));
     return __libc_realloc(p, size);
 }
 }
+
+// C++ allocations, counted by the code that asked for them (not by libstdc++'s operator).
+void* operator new(std::size_t size)
+{
+    countAllocation(__builtin_return_address(0));
+    if (void* p = __libc_malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size)
+{
+    countAllocation(__builtin_return_address(0));
+    if (void* p = __libc_malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 #endif
 
 namespace {
@@ -339,9 +379,12 @@ int main()
         getrusage(RUSAGE_SELF, &usage);
         std::printf("\npeak memory (max RSS): %.1f MB\n", double(usage.ru_maxrss) / 1024.0);
 #ifndef TAVLEN_NO_ALLOCATION_COUNT
-        std::printf("heap allocations in %ld frames after the first music frame:\n", framesCounted);
-        std::printf("  operator new (engine, demo, C++ code): %ld\n", g_newCalls.load());
-        std::printf("  malloc/calloc/realloc (all, GL driver and Xlib included): %ld\n", g_mallocCalls.load());
+        std::printf("heap allocations in the %ld frames after the first music frame:\n", framesCounted);
+        std::printf("  by the engine and the demo (code of this executable): %ld\n", g_ours.load());
+        std::printf("  by shared libraries (GL driver, Xlib, libstdc++):     %ld\n", g_theirs.load());
+        for (const std::atomic<uintptr_t>& slot : g_callers)
+            if (slot.load())
+                std::printf("    caller at offset 0x%zx (addr2line -f -C -e <this program>)\n", size_t(slot.load()));
 #else
         std::printf("heap allocations: not counted under the sanitizers\n");
 #endif
