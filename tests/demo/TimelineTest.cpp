@@ -152,6 +152,10 @@ TEST_F(TimelineTest, MusicStartsOnceOnTheFirstFrameAfterSixSeconds)
 
 TEST_F(TimelineTest, SectionsChangeOnTheirFirstMillisecondAndTheBarsStayBlack)
 {
+    // 50 ms frames: the whole music phase up to the break in under a thousand frames.
+    player.reset();
+    player = demotest::startPlayer(50.0);
+    ASSERT_TRUE(player);
     // Section 0 at 11999: the logo scene, with dark pixels in the band.
     playCheckingBars(11999);
     EXPECT_LT(channelRange(player->readFrame(), 0, kBarPx, 800, kBandTopPx).low, 200);
