@@ -120,6 +120,9 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
         }
     }
 
+    // Asked first, so the user reads one line about it rather than Xlib's warnings.
+    if (!XQueryExtension(dpy, "GLX", &opcode, &firstEvent, &firstError))
+        giveUp("no OpenGL: the GLX extension is missing");
     std::unique_ptr<XVisualInfo, XFreeDeleter> visual(glXChooseVisual(dpy, screen, attrListDbl));
     if (visual) {
         doubleBuffered = True;
