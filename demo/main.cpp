@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/TAV_Engine.h"
-#include "core/TAV_RootScene.h"
+#include "core/TAV_RootScene.h"  // Required for: the demo scene's hand-over below
 #include "sys/TAV_Exception.h"
 
 int main()
@@ -19,13 +19,11 @@ int main()
     std::string failure;
     try {
         TAV_Engine* engine = TAV_Engine::getInstance();
-        TAV_RootScene* root = TAV_RootScene::getInstance();
-        (void)root;
 
         // ---- The demo scene ----------------------------------------------------------------
         // Create the demo scene here and hand it to the root scene, which owns it from then on
         // and shows it at the end of the first frame:
-        //     root->setSubScene(new LoadObject());
+        //     TAV_RootScene::getInstance()->setSubScene(new LoadObject());
         // (A constructor that throws releases its memory before the exception travels on.)
         // Until then the engine runs an empty root scene: black frames until a signal.
         // ------------------------------------------------------------------------------------

@@ -12,6 +12,8 @@ void TAV_IO_LNX_XEvent::processEvents()
     int lastX = 0;
     int lastY = 0;
     Display* dpy = TAV_Window::dpy;
+    if (!dpy)
+        return;  // no window (yet, or any more): nothing can have happened
     while (XPending(dpy) > 0) {
         XEvent event;
         XNextEvent(dpy, &event);

@@ -49,6 +49,7 @@ protected:
             std::ofstream(workDir + "/app.cfg") << appCfg;
         tavlen.reset(new TestProcess(TAVLEN_BINARY_DIR "/tavlen"));
         tavlen->setEnv("DISPLAY", display);
+        tavlen->setEnv("LD_PRELOAD", TAVLEN_KEEP_LIBRARIES);
         tavlen->setWorkDir(workDir);
         ASSERT_TRUE(tavlen->start()) << tavlen->error();
     }

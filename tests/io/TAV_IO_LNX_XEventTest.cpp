@@ -180,6 +180,25 @@ TEST_F(XInput, AConfigureEventThatOnlyMovesTheWindowLeavesTheViewport)
     EXPECT_EQ((std::vector<GLint>{1, 2, 3, 4}), std::vector<GLint>(viewport, viewport + 4));
 }
 
+TEST_F(XInput, TheCursorCanBeMovedWithinTheWindowAndHidden)
+{
+    TAV_Window::setCursorPos(123, 45);
+    XSync(TAV_Window::dpy, False);
+    Window root, child;
+    int rootX, rootY, winX, winY;
+    unsigned int mask;
+    ASSERT_TRUE(XQueryPointer(injector, TAV_Window::win, &root, &child, &rootX, &rootY, &winX, &winY, &mask));
+    EXPECT_EQ(123, winX);
+    EXPECT_EQ(45, winY);
+
+    EXPECT_TRUE(TAV_Window::m_showCursor);
+    TAV_Window::showCursor(false);
+    EXPECT_FALSE(TAV_Window::m_showCursor);
+    TAV_Window::showCursor(false);  // no change
+    TAV_Window::showCursor(true);
+    EXPECT_TRUE(TAV_Window::m_showCursor);
+}
+
 class XResize : public ::testing::Test {
 protected:
     TestEngine engine;  // a normal 800x600 window

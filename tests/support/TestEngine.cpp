@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "support/TestGLContext.h"  // Required for: tavtest::pinGLDriverLibraries()
 #include "support/TestXServer.h"
 #include "sys/TAV_Exception.h"
 #include "sys/TAV_SYS_Config.h"
@@ -18,6 +19,7 @@ TestEngine::TestEngine(const Settings& settings)
         config->setKey(setting.first.c_str(), setting.second.c_str());
     try {
         engine = TAV_Engine::getInstance();
+        tavtest::pinGLDriverLibraries();
     } catch (TAV_Exception* e) {
         const std::unique_ptr<TAV_Exception> owned(e);
         ADD_FAILURE() << "engine start-up failed: " << e->getMessage();
