@@ -142,14 +142,6 @@ TEST_F(RootScene, TheSceneClearFlagChoosesTheClearMaskFromTheNextFrame)
     EXPECT_EQ(BLACK, readPixel(10, 10));
 }
 
-TEST_F(RootScene, ClearingCanBeSwitchedByHand)
-{
-    root()->enableColorBufferClear(true);
-    EXPECT_EQ(GLbitfield(0x4100), root()->getClearMask());
-    root()->enableColorBufferClear(false);
-    EXPECT_EQ(GLbitfield(0x100), root()->getClearMask());
-}
-
 TEST_F(RootScene, OfTwoScenesSetBeforeASwapOnlyTheLastIsShownAndTheOtherIsDeleted)
 {
     root()->setSubScene(new ProbeScene("a", events));
@@ -216,13 +208,6 @@ TEST_F(RootScene, DeletingAShownSceneThrowsMinus90)
         EXPECT_EQ(-90, e->getCode());
         EXPECT_STREQ("unable to delete ROOT SCENE", e->getMessage());
     }
-}
-
-TEST_F(RootScene, ScenesReportTheirTypes)
-{
-    ProbeScene a("a", events);
-    EXPECT_EQ(41, a.getType());
-    EXPECT_EQ(40, root()->getType());
 }
 
 TEST_F(RootScene, TheFrameTimeIsTheTimeSinceThePreviousFrame)

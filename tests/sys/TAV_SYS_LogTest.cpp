@@ -61,14 +61,6 @@ TEST_F(LogSettings, FileNamesOver253CharactersFallBackToTheDefaults)
     EXPECT_STREQ("debug_log.txt", log->getDebugLogFileName());
 }
 
-TEST_F(LogSettings, IsASingletonThatResetsItsPointerWhenDeleted)
-{
-    TAV_SYS_Log* log = TAV_SYS_Log::getInstance();
-    EXPECT_EQ(log, TAV_SYS_Log::getInstance());
-    delete log;
-    EXPECT_EQ(nullptr, TAV_SYS_Log::m_instance);
-}
-
 TEST_F(LogSettings, WritesNothingInFileMode)
 {
     char oldDir[PATH_MAX];
