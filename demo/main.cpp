@@ -9,6 +9,7 @@
 #include <memory>   // Required for: std::unique_ptr of the caught exception
 #include <string>
 
+#include "LoadObject.h"
 #include "core/TAV_Engine.h"
 #include "core/TAV_RootScene.h"  // Required for: the demo scene's hand-over below
 #include "sys/TAV_Exception.h"
@@ -20,13 +21,9 @@ int main()
     try {
         TAV_Engine* engine = TAV_Engine::getInstance();
 
-        // ---- The demo scene ----------------------------------------------------------------
-        // Create the demo scene here and hand it to the root scene, which owns it from then on
-        // and shows it at the end of the first frame:
-        //     TAV_RootScene::getInstance()->setSubScene(new LoadObject());
-        // (A constructor that throws releases its memory before the exception travels on.)
-        // Until then the engine runs an empty root scene: black frames until a signal.
-        // ------------------------------------------------------------------------------------
+        // The root scene owns the demo from here on and shows it at the end of the first
+        // frame. A constructor that throws has already released everything it built.
+        TAV_RootScene::getInstance()->setSubScene(new LoadObject());
 
         exitCode = engine->run();
     } catch (TAV_Exception* e) {
