@@ -5,8 +5,10 @@
 #pragma once
 
 #include <GL/gl.h>
+#include <unistd.h>  // Required for: chdir()
 
 #include <cstdint>
+#include <cstdlib>   // Required for: getenv()
 #include <memory>
 #include <string>
 #include <vector>
