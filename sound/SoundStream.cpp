@@ -6,7 +6,7 @@
 #include <AL/alext.h>  // Required for: AL_DIRECT_CHANNELS_SOFT
 
 #include <algorithm>  // Required for: std::max
-#include <chrono>
+#include <chrono>     // Required for: std::chrono::steady_clock, the monotonic clock
 #include <cmath>      // Required for: std::floor
 
 namespace {

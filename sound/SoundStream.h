@@ -13,13 +13,13 @@
 
 #include <AL/al.h>  // Required for: ALuint
 
-#include <condition_variable>
-#include <cstdint>  // Required for: int16_t, int64_t
-#include <memory>
-#include <mutex>
+#include <condition_variable>  // Required for: std::condition_variable (waking the feeder)
+#include <cstdint>             // Required for: int16_t, int64_t
+#include <memory>              // Required for: std::unique_ptr
+#include <mutex>               // Required for: std::mutex
 #include <string>
-#include <thread>
-#include <vector>
+#include <thread>              // Required for: std::thread (the feeder)
+#include <vector>              // Required for: std::vector (the decoding buffer)
 
 class OggDecoder;
 class SoundDevice;

@@ -5,11 +5,11 @@
 #include "SoundStream.h"  // Required for: SoundStream
 
 #include <algorithm>  // Required for: std::find_if
-#include <atomic>
+#include <atomic>     // Required for: std::atomic (the manual clock)
 #include <cstdio>     // Required for: fprintf()
-#include <memory>
+#include <memory>     // Required for: std::unique_ptr
 #include <string>
-#include <vector>
+#include <vector>     // Required for: std::vector (the open streams)
 
 namespace {
 

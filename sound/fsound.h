@@ -14,7 +14,10 @@
 // the monotonic clock. While the music plays it never goes back, two readings a frame apart
 // differ by the wall time between them within a millisecond or so, and it does not drift
 // from the wall clock. Before the first sound reaches the output it reads 0; after the end
-// of the track it runs on in real time.
+// of the track it runs on in real time. The clock learns the output's timing from the moment
+// the stream is opened and knows it after about three seconds (the demo opens its music six
+// seconds before playing it); a stream played at once may ease forward by up to the mixer's
+// lateness, about 12 ms, during its first two seconds.
 //
 // Failures never stop the program. Without an audio output, or when the file is missing or
 // unreadable, a stream is still returned; it plays nothing and its clock starts at

@@ -113,14 +113,16 @@ struct SoundSession {
     }
 };
 
-bool g_openALConfigured = false;
+// The output chosen for this process, empty until a test chooses one.
+std::string g_openALDrivers;
 
-// Chooses OpenAL Soft's output for this process; false when it has been chosen already.
+// Chooses OpenAL Soft's output for this process; false when another one has been chosen
+// already. A configuration file makes every choice a new one.
 bool configureOpenAL(const char* drivers, const std::string& configPath = "")
 {
-    if (g_openALConfigured)
-        return false;
-    g_openALConfigured = true;
+    if (!g_openALDrivers.empty())
+        return g_openALDrivers == drivers && configPath.empty();
+    g_openALDrivers = configPath.empty() ? drivers : "(configured)";
     setenv("ALSOFT_DRIVERS", drivers, 1);
     if (!configPath.empty())
         setenv("ALSOFT_CONF", configPath.c_str(), 1);
