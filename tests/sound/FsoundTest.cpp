@@ -123,6 +123,7 @@ bool configureOpenAL(const char* drivers, const std::string& configPath = "")
     if (!g_openALDrivers.empty())
         return g_openALDrivers == drivers && configPath.empty();
     g_openALDrivers = configPath.empty() ? drivers : "(configured)";
+    unsetenv("ALSOFT_LOGLEVEL");  // the library's own quiet mode is part of what is tested
     setenv("ALSOFT_DRIVERS", drivers, 1);
     if (!configPath.empty())
         setenv("ALSOFT_CONF", configPath.c_str(), 1);
