@@ -63,7 +63,7 @@ int main(int argc, char** argv)
     double lastWallMs = 0.0, worstStepErrorMs = 0.0, sumStepErrorMs = 0.0;
     double lowestLeadMs = 1e9, highestLeadMs = -1e9, firstSoundMs = -1.0;
     bool stalled = false;
-    for (double nextMs = 0.0; nextMs < playMs; nextMs += kFrameMs) {
+    for (double nextMs = 0.0; nextMs < playMs;) {
         std::this_thread::sleep_until(playStart + std::chrono::duration_cast<Clock::duration>(
                                                       std::chrono::duration<double, std::milli>(nextMs)));
         const double wallMs = msBetween(playStart, Clock::now());
@@ -87,8 +87,10 @@ int main(int argc, char** argv)
         if (!stalled && wallMs >= playMs / 2) {
             stalled = true;  // a frame that loads something
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            nextMs = msBetween(playStart, Clock::now());
         }
+        // Like a real frame loop, a late frame delays the next one rather than being followed
+        // by one at once (two reads a few microseconds apart may rightly show the same ms).
+        nextMs = std::max(nextMs + kFrameMs, msBetween(playStart, Clock::now()) + kFrameMs / 2);
     }
 
     printf("output:            %s\n", stream->isSilent() ? "none (silent clock)" : "OpenAL Soft default device");
