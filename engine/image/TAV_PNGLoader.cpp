@@ -5,7 +5,6 @@
 #include <GL/glu.h>  // Required for: gluBuild2DMipmaps(), gluErrorString()
 #include <png.h>     // Required for: the libpng reader
 
-#include <cassert>  // Required for: assert()
 #include <csetjmp>  // Required for: setjmp(), libpng's way of reporting errors
 #include <cstdio>   // Required for: fopen(), fclose(), printf()
 #include <memory>   // Required for: std::unique_ptr
@@ -47,7 +46,8 @@ struct PNGReadStructs {
 // everything it fills is reached through references.
 // NOTE: the transforms are those of png_read_png(PNG_TRANSFORM_STRIP_16 |
 // PNG_TRANSFORM_PACKING | PNG_TRANSFORM_EXPAND), plus grey to RGB so that every picture
-// has 3 or 4 channels; reading row by row into our own buffer saves libpng's copy.
+// has 3 or 4 channels. Decoding straight into one buffer of our own spares libpng's
+// per-row allocations and the copy into a texture buffer afterwards.
 bool readPicture(png_structp png, png_infop info, TAV_PNGLoader_local::DecodedPNG& picture,
                  std::vector<png_bytep>& rows)
 {
@@ -64,7 +64,6 @@ bool readPicture(png_structp png, png_infop info, TAV_PNGLoader_local::DecodedPN
     picture.widthPx = int(png_get_image_width(png, info));
     picture.heightPx = int(png_get_image_height(png, info));
     picture.channels = png_get_channels(png, info);
-    assert(picture.channels == 3 || picture.channels == 4);
     const size_t rowBytes = png_get_rowbytes(png, info);
     // Not zero-filled: libpng writes every byte, and a huge picture whose data turns out
     // to be short costs no more than what was decoded.
@@ -141,7 +140,9 @@ DecodedPNG decode(FILE* file, const char* fileName)
     } catch (const std::bad_alloc&) {
         throw new TAV_Exception(TAV_Exception::MEMORY_EXHAUSTED, "malloc failed");
     }
-    if (!complete)
+    // After the transforms every valid PNG has 3 or 4 channels; anything else is refused
+    // rather than handed to OpenGL with a format that does not match the buffer.
+    if (!complete || (picture.channels != 3 && picture.channels != 4))
         throw new TAV_Exception(TAV_Exception::BAD_FILE, "invalid png %s", fileName);
     return picture;
 }
