@@ -65,7 +65,6 @@ private:
 
     LoadObject* sceneCurrent = nullptr;
     double frameStepMs;
-    double frameClockMs = 0.0;  // the fake engine clock, ms since the player started
     int musicMs = -1;
     int forcedMusicMs = -1;     // music time of the next frame, when set
     int frames = 0;

@@ -28,7 +28,11 @@ inline std::unique_ptr<DemoPlayer> startPlayer(double frameTimeMs = 20.0)
         ADD_FAILURE() << "cannot enter " << TAVLEN_BINARY_DIR;
         return nullptr;
     }
-    return std::make_unique<DemoPlayer>(frameTimeMs);
+    auto player = std::make_unique<DemoPlayer>(frameTimeMs);
+    // The GL driver, loaded with the context, stays mapped to the end, so LeakSanitizer can
+    // name its caches.
+    tavtest::pinGLDriverLibraries();
+    return player;
 }
 
 // Writes the player's last frame to <scratch>/<name>.png and, when TAVLEN_FRAME_DIR is set,

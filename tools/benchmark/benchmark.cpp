@@ -48,21 +48,24 @@
 
 namespace {
 
+// Set while the frame loop after the first music frame runs.
+std::atomic<bool> g_counting{false};
+
+}  // namespace
+
+#ifndef TAVLEN_NO_ALLOCATION_COUNT
+extern "C" char __executable_start;  // Required for: where this executable's code lies
+extern "C" char etext;
+
+namespace {
+
 // Allocations are counted by who asked: code of this executable (the engine, the demo and
 // the templates they instantiate) or a shared library (the GL driver, Xlib, libstdc++).
-std::atomic<bool> g_counting{false};
 std::atomic<long> g_ours{0};
 std::atomic<long> g_theirs{0};
 // The first few distinct callers in our code, as offsets for addr2line.
 const int kCallerSlots = 8;
 std::atomic<uintptr_t> g_callers[kCallerSlots];
-
-}  // namespace
-
-extern "C" char __executable_start;  // Required for: where this executable's code lies
-extern "C" char etext;
-
-namespace {
 
 void countAllocation(void* caller)
 {
@@ -83,6 +86,7 @@ void countAllocation(void* caller)
 }
 
 }  // namespace
+#endif
 
 #ifndef TAVLEN_NO_ALLOCATION_COUNT
 // The replaced operators below pair new with free on purpose.
