@@ -196,6 +196,10 @@ TEST_F(TimelineTest, SectionsChangeOnTheirFirstMillisecondAndTheBarsStayBlack)
     playCheckingBars(43000);
     ASSERT_TRUE(player->playToMusicTime(43020));
     EXPECT_TRUE(bandIsBlack(*player));
+
+    // The credits and the emblem, to the last music frame.
+    playCheckingBars(52742);
+    EXPECT_EQ(LoadObject::sectionAt(player->musicTimeMs()), 44);
 }
 
 TEST_F(TimelineTest, ClosingCardsFadeAndTheDemoExitsWhenItsClockReaches67000)
