@@ -3,6 +3,7 @@
 
 #include <GL/gl.h>
 
+#include <memory>
 #include <string>
 
 #include "geometry/TAV_ObjectData.h"
@@ -107,9 +108,11 @@ float depthAt(int x, int y)
     return depth;
 }
 
+// Kept in the build folder, for people to look at.
 void saveFrame(const TestGLContext& gl, const std::string& name)
 {
-    tavtest::writeFramePNG(tavtest::scratchDir() + "/" + name + ".png", gl.width(), gl.height(), gl.readPixels());
+    tavtest::writeFramePNG(std::string(TAVLEN_BINARY_DIR) + "/" + name + ".png", gl.width(), gl.height(),
+                           gl.readPixels());
 }
 
 }  // namespace
@@ -125,7 +128,7 @@ TEST(Renderer, DepthPassThenDefaultPassShowsOnlyTheNearObject)
     renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
     renderer.setPass(1, TAV_Renderer::PASS_DEFAULT);
     renderer.renderContainer(&scene.container);
-    saveFrame(gl, "near-and-far");
+    saveFrame(gl, "scene-near-and-far");
 
     // The centre is covered by both squares: the near green one wins. Between the two
     // edges only the far square lies, shown red; outside both, the black background.
@@ -133,6 +136,33 @@ TEST(Renderer, DepthPassThenDefaultPassShowsOnlyTheNearObject)
     EXPECT_EQ(0xff0000ffu, gl.pixel(400 + 250, 300));
     EXPECT_EQ(0x000000ffu, gl.pixel(5, 5));
     EXPECT_TRUE(colourWritesOn());
+}
+
+TEST(Renderer, DepthPassKeepsFarObjectsBehindNearOnesThatWriteNoDepth)
+{
+    TestGLContext gl;
+    ASSERT_TRUE(gl.ok());
+    // A blended material writes no depth of its own, so in a single pass the far square,
+    // drawn after the near one, paints over it; the depth pass has laid the near depth down
+    // before, so the far square fails the test there.
+    const std::unique_ptr<TAV_Material> seeThrough(newColour(0, 1, 0));
+    seeThrough->enableBlending(true);
+    for (const int passCount : {1, 2}) {
+        NearAndFar scene;
+        scene.container.addMaterial(seeThrough.get());
+        scene.nearSquare->setMaterial(seeThrough.get());
+        scene.container.removeObject(scene.nearSquare);
+        scene.container.addObject(scene.nearSquare);  // now drawn first
+        beginFrame();
+
+        TAV_Renderer renderer(passCount);
+        renderer.setPass(passCount - 1, TAV_Renderer::PASS_DEFAULT);
+        if (passCount == 2)
+            renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
+        renderer.renderContainer(&scene.container);
+        EXPECT_EQ(passCount == 2 ? 0x00ff00ffu : 0xff0000ffu, gl.pixel(400, 300)) << passCount << " passes";
+        scene.container.removeMaterial(seeThrough.get());
+    }
 }
 
 TEST(Renderer, DepthPassAloneFillsDepthButNoColour)
@@ -296,8 +326,9 @@ TEST(RenderPasses, RenderersHoldOneReferencePerFilledSlot)
         EXPECT_EQ(nullptr, twoPass.getPass(0));
         twoPass.setPass(0, TAV_Renderer::PASS_DEPTH);
         twoPass.setPass(1, TAV_Renderer::PASS_DEFAULT);
-        EXPECT_EQ(TAV_DepthPass::getInstance(), twoPass.getPass(0));
-        TAV_DepthPass::getInstance()->deleteInstance();
+        TAV_DepthPass* depth = TAV_DepthPass::getInstance();
+        EXPECT_EQ(depth, twoPass.getPass(0));
+        depth->deleteInstance();
         EXPECT_EQ(1, TAV_DepthPass::getInstanceCount());
         EXPECT_EQ(2, TAV_DefaultPass::getInstanceCount());
         EXPECT_EQ(single.getPass(0), twoPass.getPass(1));
