@@ -2,57 +2,41 @@
 
 #include <GL/glu.h>  // Required for: gluLookAt()
 
-#include "math/TAV_MATH_Vector.h"  // Required for: normalize(), rotateMatrix()
+#include "math/TAV_MATH_Vector.h"  // Required for: cross(), normalize(), rotateMatrix()
 
 namespace {
-
-TAV_Vertex makeVertex(float x, float y, float z)
-{
-    TAV_Vertex v;
-    v.x = x;
-    v.y = y;
-    v.z = z;
-    return v;
-}
 
 // normalize(a x b): the unit vector perpendicular to both, by the right-hand rule.
 TAV_Vertex unitCross(const TAV_Vertex& a, const TAV_Vertex& b)
 {
-    TAV_Vertex c = makeVertex(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
+    TAV_Vertex c = TAV_MATH_Vector::cross(a, b);
     TAV_MATH_Vector::normalize(c);
     return c;
-}
-
-void addScaled(TAV_Vertex& target, const TAV_Vertex& v, float factor)
-{
-    target.x += v.x * factor;
-    target.y += v.y * factor;
-    target.z += v.z * factor;
 }
 
 }  // namespace
 
 TAV_Camera::TAV_Camera()
-    : m_position(makeVertex(0.0f, 0.0f, 0.0f)),
-      m_direction(makeVertex(0.0f, 0.0f, -1.0f)),
-      m_up(makeVertex(0.0f, 1.0f, 0.0f))
+    : m_position(0.0f, 0.0f, 0.0f),
+      m_direction(0.0f, 0.0f, -1.0f),
+      m_up(0.0f, 1.0f, 0.0f)
 {
 }
 
 void TAV_Camera::setPosition(float x, float y, float z)
 {
-    m_position = makeVertex(x, y, z);
+    m_position = TAV_Vertex(x, y, z);
 }
 
 void TAV_Camera::setDirection(float x, float y, float z)
 {
-    m_direction = makeVertex(x, y, z);
+    m_direction = TAV_Vertex(x, y, z);
     TAV_MATH_Vector::normalize(m_direction);
 }
 
 void TAV_Camera::setUpVector(float x, float y, float z)
 {
-    m_up = makeVertex(x, y, z);
+    m_up = TAV_Vertex(x, y, z);
 }
 
 void TAV_Camera::rotateView(float angleDeg, float x, float y, float z)
@@ -84,17 +68,17 @@ void TAV_Camera::bank(float angleDeg)
 
 void TAV_Camera::move(float distance)
 {
-    addScaled(m_position, m_direction, distance);
+    m_position = m_position + m_direction * distance;
 }
 
 void TAV_Camera::strafe(float distance)
 {
-    addScaled(m_position, unitCross(m_up, m_direction), distance);
+    m_position = m_position + unitCross(m_up, m_direction) * distance;
 }
 
 void TAV_Camera::up(float distance)
 {
-    addScaled(m_position, m_up, distance);
+    m_position = m_position + m_up * distance;
 }
 
 void TAV_Camera::mouseMove(float dxDeg, float dyDeg)
