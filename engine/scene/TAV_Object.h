@@ -17,7 +17,7 @@ class TAV_Material;
 
 class TAV_Object : public TAV_RTSObject, public TAV_IUpdateable, public TAV_Named {
 public:
-    static const int TYPE = 10;
+    static constexpr int TYPE = 10;
 
     // The identity transform, no mesh, texture or material, and empty names.
     TAV_Object();

@@ -8,7 +8,7 @@
 
 class TAV_RTSObject {
 public:
-    static const int TYPE = 13;
+    static constexpr int TYPE = 13;
 
     // Translation (0, 0, 0), scale (1, 1, 1), rotation (0, 0, 0).
     TAV_RTSObject();

@@ -12,8 +12,8 @@ class TAV_Object;
 
 class TAV_Renderer {
 public:
-    static const int PASS_DEFAULT = 1;
-    static const int PASS_DEPTH = 2;
+    static constexpr int PASS_DEFAULT = 1;
+    static constexpr int PASS_DEPTH = 2;
 
     // One slot, holding the default pass.
     TAV_Renderer();
