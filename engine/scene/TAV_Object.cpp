@@ -24,7 +24,7 @@ TAV_Object::TAV_Object()
     init();
 }
 
-TAV_Object::~TAV_Object() {}
+TAV_Object::~TAV_Object() noexcept {}
 
 int TAV_Object::getType() const
 {

@@ -22,7 +22,7 @@ public:
     // The identity transform, no mesh, texture or material, and empty names.
     TAV_Object();
     // Releases nothing: the mesh, texture and material belong to someone else.
-    ~TAV_Object() override;
+    ~TAV_Object() noexcept override;
 
     int getType() const override;
 
