@@ -229,6 +229,63 @@ TEST_F(EffectsTest, Enable2DAndDisable2DLeaveBothMatrixStacksAsTheyWere)
     EXPECT_EQ(depth, modelviewDepth);
 }
 
+TEST_F(EffectsTest, OpeningLogoSharpensAsTheMusicTimeNears10500AndThenPulses)
+{
+    // The base level the last of the 16 layers was drawn with: at 0 ms the layers from 9 on
+    // take level 5 (the first nine 6); at 10500 the logo is sharp; then it pulses.
+    auto lastLevel = [&](int musicMs) {
+        scene->startLogo(20, musicMs);
+        scene->m_logoTexture->activate();
+        GLint level = -1;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, &level);
+        return level;
+    };
+    EXPECT_EQ(lastLevel(0), 5);
+    EXPECT_EQ(lastLevel(10500), 0);
+    EXPECT_EQ(lastLevel(10525), 1);
+    EXPECT_EQ(lastLevel(10550), 3);
+    EXPECT_EQ(lastLevel(10490), 0);  // level 0 - 1 is never set below 0
+    demotest::keepFrame(*player, "demo-start-logo");
+}
+
+TEST_F(EffectsTest, UnknownCubePatternDrawsNothingButStillTurns)
+{
+    const std::vector<uint8_t> before = player->readFrame();
+    scene->cow(50, 9, true);
+    EXPECT_FLOAT_EQ(scene->m_cowAngle, 5.0f);
+    EXPECT_EQ(player->readFrame(), before);
+    scene->cow(-50, 9, true);  // a negated frame time turns it back
+    EXPECT_FLOAT_EQ(scene->m_cowAngle, 0.0f);
+}
+
+TEST_F(EffectsTest, DotRowOfNoDotsDrawsNothingAndARowMovesWithTime)
+{
+    const std::vector<uint8_t> before = player->readFrame();
+    scene->hDot(0, 1000, 0, 60, 300, 60, 50, 0.2f);
+    EXPECT_EQ(player->readFrame(), before);
+
+    // One dot of 50 pixels, 1000 ms at 0.2 pixels per ms from x = 60: centred on x = 260.
+    scene->m_dotColor[0] = scene->m_dotColor[1] = scene->m_dotColor[2] = scene->m_dotColor[3] = 1.0f;
+    scene->hDot(0, 1000, 1, 60, 300, 60, 50, 0.2f);
+    demotest::keepFrame(*player, "demo-dot");
+    EXPECT_GT(tavtest::red(player->pixel(260, 300)), 128);
+    EXPECT_EQ(tavtest::red(player->pixel(60, 300)), 0);
+}
+
+TEST_F(EffectsTest, ClosingShowsOnlyTheAddressOnceTheCardsHaveFaded)
+{
+    const uint8_t white[4] = {255, 255, 255, 255};
+    TAV_Texture* address = twoBandTexture(white, white);
+    TAV_Texture* const original = scene->m_urlTexture;
+    scene->m_urlTexture = address;
+    scene->date(8250);  // m_dateTime from 0 to 8250
+    EXPECT_TRUE(near(player->pixel(400, 300), rgb(255, 255, 255), 1));
+    EXPECT_TRUE(near(player->pixel(400 + 250, 300), rgb(255, 255, 255), 1));  // 512 wide
+    EXPECT_TRUE(near(player->pixel(400 + 262, 300), rgb(0, 0, 0), 1));
+    scene->m_urlTexture = original;
+    delete address;
+}
+
 TEST_F(EffectsTest, EverySequenceLeavesTheMatrixStacksBalanced)
 {
     // The opening logo pushes twice; both are undone, so a frame never grows the stack.
