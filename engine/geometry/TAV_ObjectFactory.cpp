@@ -6,7 +6,8 @@
 #include <memory>     // Required for: std::unique_ptr
 #include <vector>     // Required for: std::vector
 
-#include "math/TAV_Vertex.h"  // Required for: TAV_Vertex
+#include "math/TAV_Vertex.h"     // Required for: TAV_Vertex
+#include "scene/TAV_Object.h"   // Required for: the object wrappers
 
 namespace {
 
@@ -113,6 +114,15 @@ void midpointRecord(const float* p, const float* q, int stride, float* out)
         out[k] = p[k] + (q[k] - p[k]) / 2.0f;
 }
 
+// A new object showing `mesh`, which stays the caller's to delete.
+TAV_Object* newObjectShowing(TAV_ObjectData* mesh)
+{
+    std::unique_ptr<TAV_ObjectData> meshGuard(mesh);  // not leaked if the object cannot be made
+    TAV_Object* object = new TAV_Object();
+    object->setData(meshGuard.release());
+    return object;
+}
+
 }  // namespace
 
 TAV_ObjectData* TAV_ObjectFactory::createTriangleData(bool normals, bool texCoords)
@@ -147,6 +157,31 @@ TAV_ObjectData* TAV_ObjectFactory::createOktaederData(bool normals, bool texCoor
         }
     }
     return buildMesh(corners, normals, texCoords);
+}
+
+TAV_Object* TAV_ObjectFactory::createTriangle(bool normals, bool texCoords)
+{
+    return newObjectShowing(createTriangleData(normals, texCoords));
+}
+
+TAV_Object* TAV_ObjectFactory::createPlane(bool normals, bool texCoords)
+{
+    return newObjectShowing(createPlaneData(normals, texCoords));
+}
+
+TAV_Object* TAV_ObjectFactory::createCube(bool normals, bool texCoords)
+{
+    return newObjectShowing(createCubeData(normals, texCoords));
+}
+
+TAV_Object* TAV_ObjectFactory::createInsideCube(bool normals, bool texCoords)
+{
+    return newObjectShowing(createInsideCubeData(normals, texCoords));
+}
+
+TAV_Object* TAV_ObjectFactory::createOktaeder(bool normals, bool texCoords)
+{
+    return newObjectShowing(createOktaederData(normals, texCoords));
 }
 
 void TAV_ObjectFactory::subdiv(TAV_ObjectData* data)

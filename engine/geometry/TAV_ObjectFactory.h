@@ -9,6 +9,8 @@
 
 #include "geometry/TAV_ObjectData.h"  // Required for: TAV_ObjectData
 
+class TAV_Object;
+
 class TAV_ObjectFactory {
 public:
     TAV_ObjectFactory() = delete;
@@ -27,6 +29,15 @@ public:
     // Eight triangles on the unit points +-X, +-Y, +-Z (radius 1), each normal equal to its
     // position (smooth shading). 24 vertices.
     static TAV_ObjectData* createOktaederData(bool normals, bool texCoords);
+
+    // The same primitives, each set with setData into a new TAV_Object with the identity
+    // transform. NOTE: the caller owns the object AND its mesh (object->m_data): an object
+    // never deletes its mesh, so register the mesh in a container or delete it yourself.
+    static TAV_Object* createTriangle(bool normals, bool texCoords);
+    static TAV_Object* createPlane(bool normals, bool texCoords);
+    static TAV_Object* createCube(bool normals, bool texCoords);
+    static TAV_Object* createInsideCube(bool normals, bool texCoords);
+    static TAV_Object* createOktaeder(bool normals, bool texCoords);
 
     // Splits every triangle into four at its edge midpoints (texture coordinates alike) in
     // place; the shape is unchanged and normals become flat face normals.
