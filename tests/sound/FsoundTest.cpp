@@ -287,9 +287,10 @@ TEST(Music, NullOutputClockIsSmoothMonotonicAndKeepsToTheWallClock)
     // The music is heard one output latency after it is mixed. OpenAL starts a source with
     // the mixer block after the last one done, whose time began up to one update (23 ms)
     // plus the mixer's lateness (12 ms) before Play: so the clock trails Play by the latency
-    // less that much.
+    // less that much. On a loaded machine the mixer thread itself may start one more update
+    // late, which is why the lower bound allows 25 ms.
     EXPECT_GT(latencyMs, 0.0);
-    EXPECT_GE(lowestLeadMs, -latencyMs - 2.0);
+    EXPECT_GE(lowestLeadMs, -latencyMs - 25.0);
     EXPECT_LE(highestLeadMs, -latencyMs + 40.0);
 }
 
