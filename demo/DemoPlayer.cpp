@@ -42,11 +42,11 @@ DemoPlayer::DemoPlayer(double frameTimeMs)
     config->setKey("YRES", 600);
     config->setKey("FULLSCREEN", 0);
 
-    TAV_Engine* engine = TAV_Engine::getInstance();
     try {
+        TAV_Engine::getInstance();
         sceneCurrent = new LoadObject();
     } catch (...) {
-        delete engine;
+        delete TAV_Engine::m_instance;  // null when the engine itself could not start
         TAV_Engine::m_instance = nullptr;
         TAV_SYS_Util::setClock(nullptr);
         FSOUND_SetManualClock(false);
@@ -74,11 +74,6 @@ DemoPlayer::~DemoPlayer()
     TAV_Engine::m_instance = nullptr;
     TAV_SYS_Util::setClock(nullptr);
     FSOUND_SetManualClock(false);
-}
-
-int DemoPlayer::nextFrameTimeMs() const
-{
-    return int(std::floor(g_clockMs + frameStepMs) - std::floor(g_clockMs));
 }
 
 bool DemoPlayer::step()
@@ -142,6 +137,11 @@ bool DemoPlayer::playToLoadTime(int loadTimeMs)
     while (step() && sceneCurrent->m_loadTime < loadTimeMs) {
     }
     return !exitRequested;
+}
+
+int DemoPlayer::nextFrameTimeMs() const
+{
+    return int(std::floor(g_clockMs + frameStepMs) - std::floor(g_clockMs));
 }
 
 const std::vector<uint8_t>& DemoPlayer::readFrame()
