@@ -26,7 +26,7 @@ struct FreeDeleter {
 using PixelBuffer = std::unique_ptr<unsigned char, FreeDeleter>;
 
 // The first 12 bytes of every TGA we accept: no image ID, no colour map, image type 2
-// (uncompressed true colour), an all-zero colour-map specification and origin.
+// (uncompressed true colour), an all-zero colour-map description and origin.
 const unsigned char TGA_FIXED_HEADER[12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 const size_t TGA_HEADER_BYTES = 18;
 

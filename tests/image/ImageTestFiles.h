@@ -142,7 +142,7 @@ inline void expectRefusal(int code, const std::string& message, const std::funct
 
 // A PNG written with libpng: `rows` top row first, each row already in the file's sample
 // layout for the colour type and bit depth. Optional palette and tRNS chunk.
-struct PNGSpec {
+struct PNGRecipe {
     int width = 0;
     int height = 0;
     int colorType = PNG_COLOR_TYPE_RGB;
@@ -153,7 +153,7 @@ struct PNGSpec {
     Bytes transparency;  // tRNS entries for a palette
 };
 
-inline bool writePNG(const std::string& path, const PNGSpec& spec)
+inline bool writePNG(const std::string& path, const PNGRecipe& recipe)
 {
     std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path.c_str(), "wb"), fclose);
     if (!file)
@@ -165,20 +165,20 @@ inline bool writePNG(const std::string& path, const PNGSpec& spec)
         return false;
     }
     std::vector<png_bytep> rowPointers;
-    for (const Bytes& row : spec.rows)
+    for (const Bytes& row : recipe.rows)
         rowPointers.push_back(const_cast<png_bytep>(row.data()));
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         return false;
     }
     png_init_io(png, file.get());
-    png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), spec.bitDepth, spec.colorType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, png_uint_32(recipe.width), png_uint_32(recipe.height), recipe.bitDepth, recipe.colorType,
+                 recipe.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty())
-        png_set_PLTE(png, info, spec.palette.data(), int(spec.palette.size()));
-    if (!spec.transparency.empty())
-        png_set_tRNS(png, info, spec.transparency.data(), int(spec.transparency.size()), nullptr);
+    if (!recipe.palette.empty())
+        png_set_PLTE(png, info, recipe.palette.data(), int(recipe.palette.size()));
+    if (!recipe.transparency.empty())
+        png_set_tRNS(png, info, recipe.transparency.data(), int(recipe.transparency.size()), nullptr);
     png_set_rows(png, info, rowPointers.data());
     png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -186,18 +186,18 @@ inline bool writePNG(const std::string& path, const PNGSpec& spec)
 }
 
 // An 8-bit RGB PNG whose rows (top first) have the given colours, each row one colour.
-inline PNGSpec stripesPNG(int width, const std::vector<uint32_t>& rowColoursRGB)
+inline PNGRecipe stripesPNG(int width, const std::vector<uint32_t>& rowColoursRGB)
 {
-    PNGSpec spec;
-    spec.width = width;
-    spec.height = int(rowColoursRGB.size());
+    PNGRecipe recipe;
+    recipe.width = width;
+    recipe.height = int(rowColoursRGB.size());
     for (uint32_t colour : rowColoursRGB) {
         Bytes row;
         for (int x = 0; x < width; ++x)
             row.insert(row.end(), {uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour)});
-        spec.rows.push_back(row);
+        recipe.rows.push_back(row);
     }
-    return spec;
+    return recipe;
 }
 
 }  // namespace imagetest

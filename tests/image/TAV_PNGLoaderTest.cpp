@@ -30,10 +30,10 @@ struct Decoded {
 };
 
 // Writes the PNG and decodes it without OpenGL.
-Decoded decodeSpec(const PNGSpec& spec)
+Decoded decodeSpec(const PNGRecipe& recipe)
 {
     const std::string path = scratchPath("decode.png");
-    EXPECT_TRUE(writePNG(path, spec));
+    EXPECT_TRUE(writePNG(path, recipe));
     std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path.c_str(), "rb"), fclose);
     const TAV_PNGLoader_local::DecodedPNG picture = TAV_PNGLoader_local::decode(file.get(), path.c_str());
     Decoded result;
@@ -45,15 +45,15 @@ Decoded decodeSpec(const PNGSpec& spec)
     return result;
 }
 
-PNGSpec specOf(int width, int colorType, int bitDepth, std::vector<Bytes> rows)
+PNGRecipe specOf(int width, int colorType, int bitDepth, std::vector<Bytes> rows)
 {
-    PNGSpec spec;
-    spec.width = width;
-    spec.height = int(rows.size());
-    spec.colorType = colorType;
-    spec.bitDepth = bitDepth;
-    spec.rows = std::move(rows);
-    return spec;
+    PNGRecipe recipe;
+    recipe.width = width;
+    recipe.height = int(rows.size());
+    recipe.colorType = colorType;
+    recipe.bitDepth = bitDepth;
+    recipe.rows = std::move(rows);
+    return recipe;
 }
 
 // Writes a valid 4 x 2 RGB PNG and returns its bytes, for tests that break it.
@@ -68,11 +68,11 @@ class PNGTextures : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(gl.ok()); }
 
-    // Writes `spec` and loads it.
-    std::unique_ptr<TAV_Texture> load(const PNGSpec& spec, bool mipmap)
+    // Writes `recipe` and loads it.
+    std::unique_ptr<TAV_Texture> load(const PNGRecipe& recipe, bool mipmap)
     {
         const std::string path = scratchPath("load.png");
-        EXPECT_TRUE(writePNG(path, spec));
+        EXPECT_TRUE(writePNG(path, recipe));
         return std::unique_ptr<TAV_Texture>(TAV_PNGLoader::loadPNG(path.c_str(), mipmap));
     }
 
@@ -99,7 +99,7 @@ TEST(PNGDecode, ExpandsGreyPaletteAndLowAndHighBitDepthsTo8BitRGB)
     EXPECT_EQ(3, deep.channels);
     EXPECT_EQ(Bytes({0x12, 0x56, 0x9A}), deep.pixels);
 
-    PNGSpec palette = specOf(3, PNG_COLOR_TYPE_PALETTE, 8, {{2, 0, 1}});
+    PNGRecipe palette = specOf(3, PNG_COLOR_TYPE_PALETTE, 8, {{2, 0, 1}});
     palette.palette = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
     const Decoded indexed = decodeSpec(palette);
     EXPECT_EQ(3, indexed.channels);
@@ -116,7 +116,7 @@ TEST(PNGDecode, GivesAlphaForGreyAlphaRGBAAndTransparencyChunks)
     EXPECT_EQ(4, rgba.channels);
     EXPECT_EQ(Bytes({1, 2, 3, 4}), rgba.pixels);
 
-    PNGSpec palette = specOf(2, PNG_COLOR_TYPE_PALETTE, 8, {{0, 1}});
+    PNGRecipe palette = specOf(2, PNG_COLOR_TYPE_PALETTE, 8, {{0, 1}});
     palette.palette = {{10, 20, 30}, {40, 50, 60}};
     palette.transparency = {77};  // entry 0 partly transparent, entry 1 opaque
     const Decoded indexed = decodeSpec(palette);
@@ -127,9 +127,9 @@ TEST(PNGDecode, GivesAlphaForGreyAlphaRGBAAndTransparencyChunks)
 TEST(PNGDecode, KeepsTheTopRowFirstAlsoForInterlacedFiles)
 {
     for (bool interlaced : {false, true}) {
-        PNGSpec spec = stripesPNG(9, {RED, GREEN, GREEN, GREEN, GREEN, GREEN, GREEN, BLUE, BLUE});
-        spec.interlaced = interlaced;
-        const Decoded picture = decodeSpec(spec);
+        PNGRecipe recipe = stripesPNG(9, {RED, GREEN, GREEN, GREEN, GREEN, GREEN, GREEN, BLUE, BLUE});
+        recipe.interlaced = interlaced;
+        const Decoded picture = decodeSpec(recipe);
         ASSERT_EQ(9, picture.width);
         ASSERT_EQ(9, picture.height);
         EXPECT_EQ(Bytes({255, 0, 0}), Bytes(picture.pixels.begin(), picture.pixels.begin() + 3)) << interlaced;
