@@ -11,6 +11,8 @@
 //
 // The member fields are public on purpose: the timeline writes the LED figure's fields the
 // same way, and tests and tools read the clocks and resources of a running demo.
+// Sources: LoadObject.cpp (building, releasing, the escape key), LoadObjectTimeline.cpp,
+// LoadObjectEffects.cpp and LoadObjectSequences.cpp, in the order of the sections below.
 #pragma once
 
 #include "core/TAV_Scene.h"                // Required for: TAV_Scene, the primary base
