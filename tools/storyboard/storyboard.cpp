@@ -4,6 +4,10 @@
 //
 //   tavlen_storyboard OUT.png [TILE_WIDTH]      (default tile width 200; tiles are 4:3)
 //
+// The README's copy, docs/storyboard.png, is made with 120-pixel tiles and 256 colours:
+//   tavlen_storyboard /tmp/storyboard.png 120
+//   convert /tmp/storyboard.png -colors 256 PNG8:docs/storyboard.png
+//
 // It needs an X display (xvfb-run -s "-screen 0 1024x768x24" works) and the generated data/:
 // it runs in the current folder when that holds data/, else in the build folder.
 #include <png.h>       // Required for: writing the PNG
