@@ -1,4 +1,44 @@
+// The program entry of the Tavlen demo: builds the engine, hands the demo scene to the root
+// scene and runs the frame loop. No command-line arguments; settings come from app.cfg.
+//
+// Exit status: 0 after an orderly end (the exit key, the end of the demo, or SIGINT, SIGTERM,
+// SIGHUP, SIGQUIT, SIGABRT); 254 (-2) when a TAV_Exception reaches this function, whose
+// message is then printed on stderr. Either way the engine is deleted first, which gives the
+// display back as it was found.
+#include <cstdio>   // Required for: fprintf()
+#include <memory>   // Required for: std::unique_ptr of the caught exception
+#include <string>
+
+#include "core/TAV_Engine.h"
+#include "core/TAV_RootScene.h"  // Required for: the demo scene's hand-over below
+#include "sys/TAV_Exception.h"
+
 int main()
 {
-    return 0;
+    int exitCode = 0;
+    std::string failure;
+    try {
+        TAV_Engine* engine = TAV_Engine::getInstance();
+
+        // ---- The demo scene ----------------------------------------------------------------
+        // Create the demo scene here and hand it to the root scene, which owns it from then on
+        // and shows it at the end of the first frame:
+        //     TAV_RootScene::getInstance()->setSubScene(new LoadObject());
+        // (A constructor that throws releases its memory before the exception travels on.)
+        // Until then the engine runs an empty root scene: black frames until a signal.
+        // ------------------------------------------------------------------------------------
+
+        exitCode = engine->run();
+    } catch (TAV_Exception* e) {
+        const std::unique_ptr<TAV_Exception> owned(e);
+        failure = e->getMessage();
+        exitCode = -2;
+    }
+
+    delete TAV_Engine::m_instance;
+    TAV_Engine::m_instance = nullptr;
+    // After the deletion, so the message lands on a desktop that is back in its own mode.
+    if (!failure.empty())
+        std::fprintf(stderr, "tavlen: %s\n", failure.c_str());
+    return exitCode;
 }

@@ -2,7 +2,8 @@
 //
 // Error policy
 //   - What throws: loaders and data operations, when a file cannot be opened or read or is
-//     of the wrong kind, or when an operation is impossible on the data it is given.
+//     of the wrong kind, or when an operation is impossible on the data it is given; and the
+//     window, when the X display, an OpenGL visual or a rendering context cannot be had.
 //     Bad settings are never errors: the configuration getters fall back to their defaults.
 //   - How: `throw new TAV_Exception(code, format, ...)`, always by pointer.
 //   - Who catches: only the program entry. It ends the program with exit status 254 after
@@ -12,6 +13,7 @@
 //
 // Codes
 //   -55 memory exhausted while reading an image
+//   -60 the X display, an OpenGL visual or a rendering context is not available
 //   -70 a file cannot be opened, read or is of a wrong kind
 //   -80 an operation is not possible on the given data
 //   -90 a scene is deleted while it is shown
@@ -19,13 +21,14 @@
 
 class TAV_Exception {
 public:
-    static const int MEMORY_EXHAUSTED = -55;
-    static const int BAD_FILE = -70;
-    static const int IMPOSSIBLE_OPERATION = -80;
-    static const int SCENE_SHOWN = -90;
+    static constexpr int MEMORY_EXHAUSTED = -55;
+    static constexpr int DISPLAY_UNAVAILABLE = -60;
+    static constexpr int BAD_FILE = -70;
+    static constexpr int IMPOSSIBLE_OPERATION = -80;
+    static constexpr int SCENE_SHOWN = -90;
 
     // Longest message kept, in characters; longer texts are cut, never overrun.
-    static const int MAX_MESSAGE_LENGTH = 254;
+    static constexpr int MAX_MESSAGE_LENGTH = 254;
 
     // Formats `format` printf-style into the message.
     TAV_Exception(int code, const char* format, ...) __attribute__((format(printf, 3, 4)));

@@ -3,11 +3,14 @@
 
 #include "support/TestGLContext.h"
 
+#include <dlfcn.h>     // Required for: dlopen() (pinning the GL driver)
+#include <link.h>      // Required for: dl_iterate_phdr()
 #include <png.h>       // Required for: the PNG writer
 #include <unistd.h>    // Required for: getpid()
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "support/TestXServer.h"
@@ -45,6 +48,7 @@ TestGLContext::TestGLContext(int width, int height)
         return;
     }
     glXMakeCurrent(dpy, win, context);
+    tavtest::pinGLDriverLibraries();
     glViewport(0, 0, width, height);
 }
 
@@ -87,6 +91,22 @@ void TestGLContext::swap()
 }
 
 namespace tavtest {
+
+// GLVND unloads the Mesa vendor library and its driver when the display closes. LeakSanitizer
+// then reports Mesa's never-freed caches from an "<unknown module>" that lsan.supp cannot
+// name. Keeping those libraries mapped (RTLD_NODELETE) lets the suppressions match them.
+void pinGLDriverLibraries()
+{
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            const char* path = info->dlpi_name;
+            if (path && (std::strstr(path, "GLX_mesa") || std::strstr(path, "_dri.so") || std::strstr(path, "gallium")))
+                dlopen(path, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+}
+
 
 bool writeFramePNG(const std::string& path, int width, int height, const std::vector<uint8_t>& rgbaBottomUp)
 {

@@ -50,6 +50,11 @@ private:
 
 namespace tavtest {
 
+// Keeps the Mesa GL libraries loaded for the rest of the process, so that LeakSanitizer can
+// still name (and lsan.supp suppress) their caches after a display is closed. Call it while
+// a GL context is current.
+void pinGLDriverLibraries();
+
 // Writes RGBA rows (bottom-up, as read from GL) to a PNG with the top row first, so the
 // file looks like the screen. Returns false when the file cannot be written.
 bool writeFramePNG(const std::string& path, int width, int height, const std::vector<uint8_t>& rgbaBottomUp);

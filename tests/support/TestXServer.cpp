@@ -45,7 +45,7 @@ std::string readDisplayNumber(int fd)
 
 }  // namespace
 
-TestXServer::TestXServer(Kind kind)
+TestXServer::TestXServer(Kind kind, const std::vector<std::string>& extraArgs)
 {
     if (kind == XORG_DUMMY && geteuid() != 0)
         throw std::runtime_error("Xorg with the dummy driver needs root");
@@ -64,6 +64,7 @@ TestXServer::TestXServer(Kind kind)
                 std::string(TAVLEN_SOURCE_DIR) + "/tests/support/xorg-dummy.conf",
                 "-logfile", logPath, "-nolisten", "tcp", "-noreset", "-novtswitch", "-sharevts"};
     }
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
 
     pid = fork();
     if (pid < 0)

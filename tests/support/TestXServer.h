@@ -12,14 +12,16 @@
 #include <sys/types.h>  // Required for: pid_t
 
 #include <string>
+#include <vector>
 
 class TestXServer {
 public:
     enum Kind { XVFB, XORG_DUMMY };
 
     // Starts the server and waits until it accepts connections. Throws std::runtime_error
-    // with the reason when it cannot start.
-    explicit TestXServer(Kind kind);
+    // with the reason when it cannot start. `extraArgs` go to the server's command line
+    // ({"-extension", "GLX"} gives a display without GLX).
+    explicit TestXServer(Kind kind, const std::vector<std::string>& extraArgs = {});
     ~TestXServer();
     TestXServer(const TestXServer&) = delete;
     TestXServer& operator=(const TestXServer&) = delete;

@@ -1,0 +1,237 @@
+#include "core/TAV_RootScene.h"
+
+#include <GL/glu.h>    // Required for: gluErrorString()
+
+#include <algorithm>   // Required for: std::remove()
+
+#include "core/TAV_Window.h"     // Required for: the window size the blurred frame is stretched to
+#include "sys/TAV_SYS_Log.h"
+#include "sys/TAV_SYS_Util.h"    // Required for: the frame clock and the pacing sleep
+
+TAV_RootScene* TAV_RootScene::m_instance = nullptr;
+unsigned int TAV_RootScene::m_timelast = 0;
+
+TAV_RootScene* TAV_RootScene::getInstance()
+{
+    if (!m_instance)
+        m_instance = new TAV_RootScene();
+    return m_instance;
+}
+
+void TAV_RootScene::init()
+{
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(clearDepth);
+}
+
+void TAV_RootScene::setSubScene(TAV_Scene* scene)
+{
+    setSubScene(scene, true);
+}
+
+void TAV_RootScene::setSubScene(TAV_Scene* scene, bool deleteOld)
+{
+    if (switchPending && pendingScene && pendingScene != scene && pendingScene != currentScene && deleteOld)
+        supersededScenes.push_back(pendingScene);
+    // A scene handed over again is no longer superseded.
+    supersededScenes.erase(std::remove(supersededScenes.begin(), supersededScenes.end(), scene),
+                           supersededScenes.end());
+    pendingScene = scene;
+    switchPending = true;
+    deleteOldScene = deleteOld;
+}
+
+TAV_Scene* TAV_RootScene::getSubScene() const
+{
+    return switchPending ? pendingScene : currentScene;
+}
+
+void TAV_RootScene::swap()
+{
+    if (!switchPending)
+        return;
+    switchPending = false;
+    TAV_Scene* oldScene = currentScene;
+    TAV_Scene* newScene = pendingScene;
+    pendingScene = nullptr;
+    // No dangling current scene, even if a scene's destructor throws.
+    currentScene = nullptr;
+    if (oldScene) {
+        oldScene->hidden();
+        if (deleteOldScene && oldScene != newScene)
+            delete oldScene;
+    }
+    deleteSupersededScenes();
+    currentScene = newScene;
+    if (newScene) {
+        newScene->showed();
+        enableColorBufferClear(newScene->isColorBufferCleared());
+    }
+}
+
+void TAV_RootScene::enableColorBufferClear(bool on)
+{
+    clearMask = on ? GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT : GL_DEPTH_BUFFER_BIT;
+}
+
+void TAV_RootScene::setFps(int fps)
+{
+    pacer.setFps(fps);
+}
+
+void TAV_RootScene::enableMotionBlur(float time, int width, int height)
+{
+    if (!(time > 0.0f) || width <= 0 || height <= 0) {  // also catches NaN
+        motionBlurEnabled = false;
+        return;
+    }
+    motionBlurEnabled = true;
+    blurTimeMs = time;
+    if (blurTexture != 0 && width == blurWidthPx && height == blurHeightPx) {
+        blurFresh = true;
+        return;
+    }
+    if (blurTexture != 0)
+        glDeleteTextures(1, &blurTexture);
+    glGenTextures(1, &blurTexture);
+    glBindTexture(GL_TEXTURE_2D, blurTexture);
+    // No pixels: the first blurred frame copies into it before anything reads it.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    // Stretched with linear filtering, a repeating texture would bleed its left column into
+    // the window's right edge and its top row into the bottom one.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    blurWidthPx = width;
+    blurHeightPx = height;
+    blurFresh = true;
+}
+
+void TAV_RootScene::screenshot()
+{
+    screenshotRequested = true;
+}
+
+void TAV_RootScene::update(int)
+{
+    glClear(clearMask);
+    glLoadIdentity();
+
+    const unsigned int nowMs = TAV_SYS_Util::getCurrentTimeMS();
+    // The clock wraps: only the unsigned difference is meaningful.
+    const int frameTimeMs = int(nowMs - m_timelast);
+    m_timelast = nowMs;
+
+    const int sleepMs = pacer.sleepTimeFor(frameTimeMs);
+    if (sleepMs > 0)
+        TAV_SYS_Util::sleepMS(sleepMs);
+
+    if (motionBlurEnabled)
+        glViewport(0, 0, blurWidthPx, blurHeightPx);
+    if (currentScene)
+        currentScene->update(frameTimeMs);
+    if (motionBlurEnabled)
+        blendMotionBlur(frameTimeMs);
+
+    const GLenum error = glGetError();
+    if (error != GL_NO_ERROR)
+        TAV_SYS_Log::getInstance()->log("GLerror: %s\n", reinterpret_cast<const char*>(gluErrorString(error)));
+}
+
+TAV_RootScene::~TAV_RootScene()
+{
+    TAV_Scene* shownScene = currentScene;
+    currentScene = nullptr;
+    // A scene handed over but never shown is ours as well.
+    if (switchPending && pendingScene && pendingScene != shownScene)
+        supersededScenes.push_back(pendingScene);
+    switchPending = false;
+    pendingScene = nullptr;
+    if (shownScene) {
+        shownScene->hidden();
+        delete shownScene;
+    }
+    deleteSupersededScenes();
+    if (blurTexture != 0)
+        glDeleteTextures(1, &blurTexture);
+    m_instance = nullptr;
+}
+
+TAV_RootScene::TAV_RootScene()
+    : clearDepth(1.0f),
+      currentScene(nullptr),
+      pendingScene(nullptr),
+      switchPending(false),
+      deleteOldScene(false),
+      screenshotRequested(false),
+      clearMask(GL_DEPTH_BUFFER_BIT),
+      motionBlurEnabled(false),
+      blurFresh(false),
+      blurTimeMs(0.0f),
+      blurTexture(0),
+      blurWidthPx(0),
+      blurHeightPx(0)
+{
+    m_timelast = TAV_SYS_Util::getCurrentTimeMS();
+}
+
+void TAV_RootScene::blendMotionBlur(int frameTimeMs)
+{
+    glBindTexture(GL_TEXTURE_2D, blurTexture);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    // The blend function is the scene's: it decides how the trail mixes.
+    glEnable(GL_BLEND);
+
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, 1.0, 1.0, 0.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+
+    // Right after arming, the texture holds an old or undefined picture: no trail from it.
+    if (!blurFresh) {
+        // At or beyond the blur time the alpha is 0 or less, which GL clamps: no trail.
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f - float(frameTimeMs) / blurTimeMs);
+        drawFullScreenQuad();
+    }
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, blurWidthPx, blurHeightPx, 0);
+
+    glViewport(0, 0, GLsizei(TAV_Window::m_width), GLsizei(TAV_Window::m_height));
+    glDisable(GL_BLEND);
+    drawFullScreenQuad();
+
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    blurFresh = false;
+}
+
+void TAV_RootScene::drawFullScreenQuad() const
+{
+    // Texture rows run bottom-up, the projection's y top-down: t = 1 goes to the top.
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(0.0f, 1.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(1.0f, 1.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(1.0f, 0.0f);
+    glEnd();
+}
+
+void TAV_RootScene::deleteSupersededScenes()
+{
+    // Swapped out first: a scene's destructor may hand over scenes itself.
+    std::vector<TAV_Scene*> scenes;
+    scenes.swap(supersededScenes);
+    for (TAV_Scene* scene : scenes)
+        delete scene;
+}

@@ -1,0 +1,98 @@
+// TAV_RootScene: the frame driver at the top of the scene tree.
+//
+// Each frame (update): clear the buffers of the clear mask, measure the frame time, pace the
+// frame rate, update the current sub-scene and, when motion blur is on, lay the previous
+// frames over the new one. After the buffer swap, swap() performs a pending change of scene:
+// the old scene is hidden (and deleted, if asked), the new one shown.
+// Ownership: a scene handed over with setSubScene belongs to the root scene, which deletes it
+// when it is replaced with deleteOld set, and at the end. A scene that is superseded by
+// another setSubScene before it was ever shown is treated as replaced by that call (deleted at
+// the next swap when it asks to delete the old scene), so an exit in the very first frame
+// leaks nothing. Re-setting the current scene only hides and shows it again.
+// Singleton, created by the engine; main thread only (signals never reach it directly).
+#pragma once
+
+#include <GL/gl.h>  // Required for: GLbitfield, GLuint
+
+#include <vector>   // Required for: the scenes superseded before a swap
+
+#include "core/TAV_FramePacer.h"   // Required for: frame-rate pacing
+#include "core/TAV_IUpdateable.h"  // Required for: the per-frame interface
+#include "core/TAV_Scene.h"        // Required for: the sub-scenes
+
+class TAV_RootScene : public TAV_IUpdateable {
+public:
+    static TAV_RootScene* getInstance();
+
+    // Black clear colour and the clear depth; called once the GL context exists.
+    void init();
+
+    // Same as setSubScene(scene, true).
+    void setSubScene(TAV_Scene* scene);
+    // `scene` (null allowed) becomes current at the next swap(); the last call before a swap
+    // wins. `deleteOld`: whether the scene it replaces is deleted then.
+    void setSubScene(TAV_Scene* scene, bool deleteOld);
+    // The pending scene while a switch waits, else the current one.
+    TAV_Scene* getSubScene() const;
+    // Performs a pending switch; the engine calls it once per frame after the buffer swap.
+    void swap();
+
+    // Colour and depth (on) or depth only (off). A scene becoming current sets it from its own
+    // clear colour buffer flag.
+    void enableColorBufferClear(bool on);
+    GLbitfield getClearMask() const { return clearMask; }
+
+    // Frames per second to pace to; 0 or less for none.
+    void setFps(int fps);
+    int getTargetFrameTime() const { return pacer.getTargetFrameTime(); }
+
+    // Motion blur: the scene renders into the lower-left width x height pixels, the previous
+    // blurred frame is laid over it with alpha 1 - frameTime / time, and the result is
+    // stretched over the window. The size must fit the window. A time of 0 or less (or an
+    // empty size) turns it off, keeping the texture. Re-arming with the same size reuses the
+    // texture. The first frame after arming draws no trail.
+    void enableMotionBlur(float time, int width, int height);
+    bool isMotionBlurEnabled() const { return motionBlurEnabled; }
+
+    // Raises a flag; no picture is taken.
+    void screenshot();
+
+    // The per-frame driver; the argument is ignored (the frame time is measured here).
+    void update(int) override;
+
+    // Hides and deletes the current scene (and deletes one still waiting to be shown).
+    ~TAV_RootScene() override;
+
+    static TAV_RootScene* m_instance;
+    // Clock reading of the previous frame, in ms (TAV_SYS_Util::getCurrentTimeMS).
+    static unsigned int m_timelast;
+
+private:
+    TAV_RootScene();
+    TAV_RootScene(const TAV_RootScene&) = delete;
+    TAV_RootScene& operator=(const TAV_RootScene&) = delete;
+
+    // Lays the trail over the reduced area, keeps the result and stretches it over the window.
+    void blendMotionBlur(int frameTimeMs);
+    // One quad over the unit square of the blur projection, top image row at the top.
+    void drawFullScreenQuad() const;
+    void deleteSupersededScenes();
+
+    float clearDepth;
+    TAV_Scene* currentScene;
+    TAV_Scene* pendingScene;
+    bool switchPending;
+    bool deleteOldScene;
+    bool screenshotRequested;
+    TAV_FramePacer pacer;
+    GLbitfield clearMask;
+    bool motionBlurEnabled;
+    bool blurFresh;           // armed since the last blurred frame: no trail yet
+    float blurTimeMs;         // trail persistence
+    GLuint blurTexture;       // 0 until motion blur is first armed
+    int blurWidthPx;
+    int blurHeightPx;
+    // Scenes handed over and superseded before any swap; deleted at the next swap. Their
+    // number is tiny, and setSubScene is not called per frame.
+    std::vector<TAV_Scene*> supersededScenes;
+};

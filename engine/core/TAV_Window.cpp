@@ -1,0 +1,280 @@
+#include "core/TAV_Window.h"
+
+#include <GL/glu.h>  // Required for: gluPerspective()
+
+#include <cstdio>    // Required for: fprintf() of X protocol errors
+#include <string>    // Required for: the display name kept across XCloseDisplay
+#include <memory>    // Required for: std::unique_ptr of Xlib allocations
+
+#include "sys/TAV_Exception.h"
+#include "sys/TAV_SYS_Config.h"  // Required for: FULLSCREEN
+#include "sys/TAV_SYS_Log.h"
+
+namespace {
+
+// Field of view and clip planes of the projection every scene starts from.
+const double FIELD_OF_VIEW_DEG = 45.0;
+const double Z_NEAR = double(0.1f);  // the single-precision 0.1, as the scenes were tuned with
+const double Z_FAR = 10000.0;
+
+struct XFreeDeleter {
+    void operator()(void* data) const { XFree(data); }
+};
+
+// Xlib's default handler exits the process on any protocol error, which would leave a
+// switched video mode and auto-repeat off behind. Errors are reported and the run goes on.
+int reportXError(Display* dpy, XErrorEvent* error)
+{
+    char text[256];
+    XGetErrorText(dpy, error->error_code, text, sizeof(text));
+    std::fprintf(stderr, "Tavlen: X error: %s (request %d.%d)\n", text, int(error->request_code),
+                 int(error->minor_code));
+    return 0;
+}
+
+XErrorHandler previousErrorHandler = nullptr;
+
+// The name the display was opened with, for messages.
+const char* displayName()
+{
+    const char* name = XDisplayName(nullptr);
+    return (name && name[0]) ? name : "(DISPLAY is not set)";
+}
+
+// Creation failed before anything on the server was changed: close the connection, which
+// frees what was created on it, and report.
+[[noreturn]] void giveUp(const char* what)
+{
+    const std::string name = displayName();
+    XCloseDisplay(TAV_Window::dpy);
+    TAV_Window::dpy = nullptr;
+    XSetErrorHandler(previousErrorHandler);
+    throw new TAV_Exception(TAV_Exception::DISPLAY_UNAVAILABLE, "%s on display %s", what, name.c_str());
+}
+
+}  // namespace
+
+bool TAV_Window::m_fullscreen = true;
+Display* TAV_Window::dpy = nullptr;
+int TAV_Window::screen = 0;
+Window TAV_Window::win = 0;
+GLXContext TAV_Window::ctx = nullptr;
+XSetWindowAttributes TAV_Window::attr;
+int TAV_Window::doubleBuffered = 0;
+XF86VidModeModeInfo TAV_Window::deskMode;
+int TAV_Window::x = 0;
+int TAV_Window::y = 0;
+unsigned int TAV_Window::m_width = 0;
+unsigned int TAV_Window::m_height = 0;
+unsigned int TAV_Window::depth = 0;
+Cursor TAV_Window::m_cursorOff = 0;
+bool TAV_Window::m_showCursor = true;
+bool TAV_Window::m_hasDeskMode = false;
+
+int TAV_Window::attrListDbl[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 4, GLX_GREEN_SIZE, 4,
+                                 GLX_BLUE_SIZE, 4, GLX_DEPTH_SIZE, 16, None};
+int TAV_Window::attrListSgl[] = {GLX_RGBA, GLX_RED_SIZE, 4, GLX_GREEN_SIZE, 4, GLX_BLUE_SIZE, 4,
+                                 GLX_DEPTH_SIZE, 16, None};
+
+bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*/)
+{
+    TAV_SYS_Log* log = TAV_SYS_Log::getInstance();
+    m_showCursor = true;
+    m_fullscreen = TAV_SYS_Config::getInstance()->getInt("FULLSCREEN", 1) == 1;
+
+    dpy = XOpenDisplay(nullptr);
+    if (!dpy)
+        throw new TAV_Exception(TAV_Exception::DISPLAY_UNAVAILABLE, "unable to open X display %s", displayName());
+    screen = DefaultScreen(dpy);
+    previousErrorHandler = XSetErrorHandler(reportXError);
+
+    // The video modes. Asked only when the server has the extension: Xlib would otherwise
+    // print a warning for every call.
+    std::unique_ptr<XF86VidModeModeInfo*, XFreeDeleter> modes;
+    int modeCount = 0;
+    int opcode, firstEvent, firstError;
+    int vmMajor = 0, vmMinor = 0;
+    m_hasDeskMode = false;
+    if (XQueryExtension(dpy, "XFree86-VidModeExtension", &opcode, &firstEvent, &firstError)
+        && XF86VidModeQueryVersion(dpy, &vmMajor, &vmMinor)) {
+        log->log("/*XF86VidModeExtension-Version %d.%d", vmMajor, vmMinor);
+        XF86VidModeModeInfo** list = nullptr;
+        if (XF86VidModeGetAllModeLines(dpy, screen, &modeCount, &list)) {
+            modes.reset(list);
+            m_hasDeskMode = modeCount > 0;
+        }
+    } else {
+        log->log("/*XF86VidModeExtension missing: the video mode stays as it is");
+    }
+
+    // The first mode is the current one. Its driver-private data lives in the list, which is
+    // freed below, and is not needed to switch back.
+    int best = -1;
+    if (m_hasDeskMode) {
+        deskMode = *modes.get()[0];
+        deskMode.privsize = 0;
+        deskMode.c_private = nullptr;
+        for (int i = 0; i < modeCount; ++i) {
+            if (modes.get()[i]->hdisplay == width && modes.get()[i]->vdisplay == height)
+                best = i;  // the last match wins
+        }
+    }
+
+    // Asked first, so the user reads one line about it rather than Xlib's warnings.
+    if (!XQueryExtension(dpy, "GLX", &opcode, &firstEvent, &firstError))
+        giveUp("no OpenGL: the GLX extension is missing");
+    std::unique_ptr<XVisualInfo, XFreeDeleter> visual(glXChooseVisual(dpy, screen, attrListDbl));
+    if (visual) {
+        doubleBuffered = True;
+        log->log("/*Doublebuffered Visual");
+    } else {
+        visual.reset(glXChooseVisual(dpy, screen, attrListSgl));
+        doubleBuffered = False;
+        log->log("/*Singlebuffered Visual");
+    }
+    if (!visual)
+        giveUp("no OpenGL visual (is GLX available?)");
+
+    int glxMajor = 0, glxMinor = 0;
+    glXQueryVersion(dpy, &glxMajor, &glxMinor);
+    log->log("/*GLX_VERSION: %d.%d", glxMajor, glxMinor);
+
+    ctx = glXCreateContext(dpy, visual.get(), nullptr, True);
+    if (!ctx)
+        giveUp("unable to create an OpenGL context");
+
+    // From here on nothing fails: the display's state may be changed.
+    const Window root = RootWindow(dpy, visual->screen);
+    attr.colormap = XCreateColormap(dpy, root, visual->visual, AllocNone);
+    attr.border_pixel = 0;
+    attr.event_mask = EVENT_MASK;
+
+    if (m_fullscreen) {
+        unsigned int widthPx, heightPx;
+        if (best >= 0) {
+            XF86VidModeModeInfo* mode = modes.get()[best];
+            XF86VidModeSwitchToMode(dpy, screen, mode);
+            XF86VidModeSetViewPort(dpy, screen, 0, 0);
+            widthPx = mode->hdisplay;
+            heightPx = mode->vdisplay;
+        } else if (m_hasDeskMode) {
+            // No mode of that size: stay in the desktop mode and cover it.
+            XF86VidModeSetViewPort(dpy, screen, 0, 0);
+            widthPx = deskMode.hdisplay;
+            heightPx = deskMode.vdisplay;
+        } else {
+            widthPx = unsigned(DisplayWidth(dpy, screen));
+            heightPx = unsigned(DisplayHeight(dpy, screen));
+        }
+        log->log("/*Resolution %dx%d", int(widthPx), int(heightPx));
+        modes.reset();
+
+        attr.override_redirect = True;
+        win = XCreateWindow(dpy, root, 0, 0, widthPx, heightPx, 0, visual->depth, InputOutput, visual->visual,
+                            CWBorderPixel | CWColormap | CWEventMask | CWOverrideRedirect, &attr);
+        XWarpPointer(dpy, None, win, 0, 0, 0, 0, 0, 0);
+        XMapRaised(dpy, win);
+        XGrabKeyboard(dpy, win, True, GrabModeAsync, GrabModeAsync, CurrentTime);
+        // Confines the pointer to the window.
+        XGrabPointer(dpy, win, True, ButtonPressMask, GrabModeAsync, GrabModeAsync, win, None, CurrentTime);
+    } else {
+        modes.reset();
+        attr.override_redirect = False;
+        win = XCreateWindow(dpy, root, 0, 0, unsigned(width), unsigned(height), 0, visual->depth, InputOutput,
+                            visual->visual, CWBorderPixel | CWColormap | CWEventMask, &attr);
+        // Registered so a window manager does not kill the connection on close; the pump
+        // ignores the request itself.
+        Atom deleteWindow = XInternAtom(dpy, "WM_DELETE_WINDOW", True);
+        if (deleteWindow != None)
+            XSetWMProtocols(dpy, win, &deleteWindow, 1);
+        XSetStandardProperties(dpy, win, title, title, None, nullptr, 0, nullptr);
+        XMapRaised(dpy, win);
+    }
+
+    glXMakeCurrent(dpy, win, ctx);
+
+    Window geometryRoot;
+    unsigned int border;
+    XGetGeometry(dpy, win, &geometryRoot, &x, &y, &m_width, &m_height, &border, &depth);
+    log->log("/*Color Depth %d", int(depth));
+    log->log(glXIsDirect(dpy, ctx) ? "/*Directrendering enabled" : "/*No Direct Rendering");
+
+    resizeWin();
+
+    // An empty 1x1 mask makes the cursor fully transparent.
+    const Pixmap blank = XCreatePixmap(dpy, win, 1, 1, 1);
+    XGCValues clearValues;
+    clearValues.function = GXclear;
+    const GC gc = XCreateGC(dpy, blank, GCFunction, &clearValues);
+    XFillRectangle(dpy, blank, gc, 0, 0, 1, 1);
+    XColor black = {};
+    m_cursorOff = XCreatePixmapCursor(dpy, blank, blank, &black, &black, 0, 0);
+    XFreePixmap(dpy, blank);
+    XFreeGC(dpy, gc);
+
+    // Held keys give one press and one release: scenes see keys, not typing.
+    XAutoRepeatOff(dpy);
+    // The server's state now matches what this function promised.
+    XSync(dpy, False);
+    return true;
+}
+
+void TAV_Window::resizeWin()
+{
+    if (m_height == 0)
+        m_height = 1;
+    glViewport(0, 0, GLsizei(m_width), GLsizei(m_height));
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(FIELD_OF_VIEW_DEG, double(m_width) / double(m_height), Z_NEAR, Z_FAR);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void TAV_Window::showCursor(bool show)
+{
+    if (show == m_showCursor)
+        return;
+    m_showCursor = show;
+    if (show)
+        XUndefineCursor(dpy, win);
+    else
+        XDefineCursor(dpy, win, m_cursorOff);
+}
+
+void TAV_Window::setCursorPos(int x, int y)
+{
+    XWarpPointer(dpy, win, win, 0, 0, m_width, m_height, x, y);
+}
+
+void TAV_Window::killWindow()
+{
+    if (dpy) {
+        if (ctx) {
+            glXMakeCurrent(dpy, None, nullptr);
+            glXDestroyContext(dpy, ctx);
+        }
+        if (m_cursorOff)
+            XFreeCursor(dpy, m_cursorOff);
+        if (win)
+            XDestroyWindow(dpy, win);
+        if (attr.colormap)
+            XFreeColormap(dpy, attr.colormap);
+        // Also in windowed mode, where it re-selects the mode the desktop had at start.
+        if (m_hasDeskMode)
+            XF86VidModeSwitchToMode(dpy, screen, &deskMode);
+        XAutoRepeatOn(dpy);
+        XCloseDisplay(dpy);  // flushes the requests above and releases the grabs
+        XSetErrorHandler(previousErrorHandler);
+    }
+    dpy = nullptr;
+    win = 0;
+    ctx = nullptr;
+    attr.colormap = 0;
+    m_cursorOff = 0;
+    m_hasDeskMode = false;
+    m_showCursor = true;
+    m_fullscreen = true;
+    m_width = 0;
+    m_height = 0;
+}

@@ -1,0 +1,63 @@
+// TAV_Window: everything that touches the X display: the video mode, the GLX visual and
+// context, the output window, the invisible cursor, keyboard auto-repeat and the projection.
+//
+// Static members only; there is one window per process. createWin takes the display and
+// changes its state (full-screen video mode, grabs, auto-repeat off); killWindow gives all of
+// it back (desktop mode restored, auto-repeat on, display closed). When createWin fails it
+// throws TAV_Exception* before it has changed anything on the X server.
+// Displays without the XFree86 video-mode extension (Xvfb, many nested or remote servers)
+// get no mode switch and no mode restore: full screen then covers the screen as it is.
+// Main thread only.
+//
+// Xlib defines macros (None, Bool, Status): in tests include <gtest/gtest.h> first.
+#pragma once
+
+#include <GL/glx.h>                   // Required for: GLXContext (brings Xlib and GL)
+#include <X11/Xlib.h>                 // Required for: Display, Window, Cursor
+#include <X11/extensions/xf86vmode.h> // Required for: XF86VidModeModeInfo
+
+class TAV_Window {
+public:
+    // Opens the display and the window; `bits` is unused (the visual decides the depth).
+    // FULLSCREEN=1 (the default) in app.cfg asks for full screen: the video mode of exactly
+    // width x height if the display offers it, else the desktop mode, with override-redirect
+    // and both grabs. Anything else gives a normal window of width x height named `title`.
+    // Returns true; throws TAV_Exception* (DISPLAY_UNAVAILABLE) when the display, a visual or
+    // the context cannot be had.
+    static bool createWin(const char* title, int width, int height, int bits);
+    // Viewport and 45-degree perspective for m_width x m_height; a height of 0 counts as 1.
+    static void resizeWin();
+    // Shows the normal pointer or the invisible one.
+    static void showCursor(bool show);
+    // Moves the pointer to window pixel (x, y); only while it is inside the window.
+    static void setCursorPos(int x, int y);
+    // Gives the display back as it was found and closes it. Safe to call without a window.
+    static void killWindow();
+
+    static bool m_fullscreen;           // full screen requested; true again after killWindow
+    static Display* dpy;
+    static int screen;
+    static Window win;
+    static GLXContext ctx;
+    static XSetWindowAttributes attr;
+    static int doubleBuffered;          // whether the double-buffered visual was obtained
+    static XF86VidModeModeInfo deskMode;// the video mode at start-up, restored at the end
+    static int x;
+    static int y;
+    static unsigned int m_width;        // client size in pixels, kept up to date by the pump
+    static unsigned int m_height;
+    static unsigned int depth;
+    static Cursor m_cursorOff;          // fully transparent cursor
+    static bool m_showCursor;
+
+    // GLX visual requests, tried in this order.
+    static int attrListDbl[];
+    static int attrListSgl[];
+    // Keys, buttons, motion, exposure and structure changes (0x2804F).
+    static constexpr long EVENT_MASK = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask
+        | PointerMotionMask | ExposureMask | StructureNotifyMask;
+
+private:
+    // True when the video-mode extension gave the desktop mode, which killWindow restores.
+    static bool m_hasDeskMode;
+};

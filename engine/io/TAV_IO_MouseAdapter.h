@@ -1,0 +1,15 @@
+// TAV_IO_MouseAdapter: a mouse listener whose handlers do nothing, so a class can override
+// only the events it cares about.
+#pragma once
+
+#include "io/TAV_IO_MouseListener.h"  // Required for: the interface implemented
+
+class TAV_IO_MouseAdapter : public TAV_IO_MouseListener {
+public:
+    void mouseReleased(int, int, int) override {}
+    void mousePressed(int, int, int) override {}
+    void mouseMoved(int, int) override {}
+
+protected:
+    ~TAV_IO_MouseAdapter() = default;
+};

@@ -1,0 +1,601 @@
+// The LED figure: its layout, its lighting rules as drawn (read back through OpenGL's
+// feedback mode, which reports every drawn triangle with its colour), its clocks and its
+// breathing, and how it looks (pixels read back, frames written to PNG).
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>   // Required for: feedback mode, matrices, state queries
+#include <GL/glu.h>  // Required for: gluPerspective(), gluProject()
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "CowQube.h"
+#include "image/TAV_Texture.h"
+#include "support/AllocationCounter.h"
+#include "support/TestFiles.h"
+#include "support/TestGLContext.h"
+#include "sys/TAV_Exception.h"
+
+namespace {
+
+// A 64 x 64 cow hide in greens, so the sphere-mapped cubes are told from plain white ones.
+std::vector<uint8_t> cowHide()
+{
+    const int sizePx = 64;
+    std::vector<uint8_t> rgba(size_t(sizePx) * sizePx * 4);
+    for (int y = 0; y < sizePx; ++y) {
+        for (int x = 0; x < sizePx; ++x) {
+            const float dx1 = float(x - 18), dy1 = float(y - 22);
+            const float dx2 = float(x - 45), dy2 = float(y - 44);
+            const bool spot = dx1 * dx1 + dy1 * dy1 < 120.0f || dx2 * dx2 * 0.5f + dy2 * dy2 < 90.0f;
+            uint8_t* p = &rgba[(size_t(y) * sizePx + x) * 4];
+            p[0] = spot ? 20 : 70;
+            p[1] = spot ? 90 : 220;
+            p[2] = spot ? 40 : 100;
+            p[3] = 255;
+        }
+    }
+    return rgba;
+}
+
+// One triangle as drawn, in window coordinates, with its colour.
+struct DrawnTriangle {
+    float x[3], y[3], z[3];
+    float rgba[4];
+
+    float area() const { return std::fabs((x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0])) * 0.5f; }
+};
+
+// Runs `draw` in feedback mode and returns the triangles OpenGL would have rasterised.
+template <typename Draw>
+std::vector<DrawnTriangle> captureTriangles(Draw draw)
+{
+    // x, y, z and RGBA per vertex.
+    const int floatsPerVertex = 7;
+    std::vector<GLfloat> buffer(1 << 17);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    const GLint used = glRenderMode(GL_RENDER);
+    EXPECT_GT(used, 0) << "feedback buffer overflowed or nothing was drawn";
+
+    std::vector<DrawnTriangle> triangles;
+    for (GLint i = 0; i < used;) {
+        const GLint token = GLint(buffer[size_t(i++)]);
+        if (token == GL_PASS_THROUGH_TOKEN) {
+            ++i;
+            continue;
+        }
+        if (token != GL_POLYGON_TOKEN) {
+            ADD_FAILURE() << "unexpected feedback token " << token;
+            break;
+        }
+        const int vertices = int(buffer[size_t(i++)]);
+        if (vertices == 3) {
+            DrawnTriangle t;
+            for (int v = 0; v < 3; ++v) {
+                const GLfloat* f = &buffer[size_t(i + v * floatsPerVertex)];
+                t.x[v] = f[0];
+                t.y[v] = f[1];
+                t.z[v] = f[2];
+                if (v == 0)
+                    for (int c = 0; c < 4; ++c)
+                        t.rgba[c] = f[3 + c];
+            }
+            triangles.push_back(t);
+        }
+        i += vertices * floatsPerVertex;
+    }
+    return triangles;
+}
+
+// The faces turned to the viewer: in the front view every LED shows exactly one square,
+// two triangles, while its side faces are seen edge-on.
+std::vector<DrawnTriangle> frontFaces(const std::vector<DrawnTriangle>& all)
+{
+    std::vector<DrawnTriangle> front;
+    for (const DrawnTriangle& t : all)
+        if (t.area() > 1.0f)
+            front.push_back(t);
+    return front;
+}
+
+// Orientation of a drawn square modulo 90 degrees, from the two legs of one of its
+// right-angled halves (the longest edge is the diagonal).
+float squareAngleDeg(const DrawnTriangle& t)
+{
+    int diagonal = 0;
+    float longest = 0.0f;
+    for (int e = 0; e < 3; ++e) {
+        const float dx = t.x[(e + 1) % 3] - t.x[e], dy = t.y[(e + 1) % 3] - t.y[e];
+        if (dx * dx + dy * dy > longest) {
+            longest = dx * dx + dy * dy;
+            diagonal = e;
+        }
+    }
+    const int leg = (diagonal + 1) % 3;
+    const float dx = t.x[(leg + 1) % 3] - t.x[leg], dy = t.y[(leg + 1) % 3] - t.y[leg];
+    float angle = std::fmod(std::atan2(dy, dx) * 180.0f / 3.14159265f + 360.0f, 90.0f);
+    if (angle > 89.9f)
+        angle -= 90.0f;
+    return angle;
+}
+
+bool isColor(const float* rgba, float r, float g, float b)
+{
+    return std::fabs(rgba[0] - r) < 1e-3f && std::fabs(rgba[1] - g) < 1e-3f && std::fabs(rgba[2] - b) < 1e-3f;
+}
+
+// Front view of the figure plane: orthographic, origin at the centre, 40 pixels per unit
+// unless a wider view is asked for.
+void useFrontView(double halfWidthUnits = 10.0)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-halfWidthUnits, halfWidthUnits, -0.75 * halfWidthUnits, 0.75 * halfWidthUnits, -10.0, 10.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+// The view the demo shows the figure in: the window's perspective, figure 20 units away.
+void useDemoView()
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 800.0 / 600.0, 0.1, 10000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, -20.0f);
+}
+
+void clearFrame()
+{
+    glClearColor(0.15f, 0.15f, 0.2f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+// Window position of a point of the figure under the current matrices.
+void project(float x, float y, float z, int& winX, int& winY)
+{
+    GLdouble modelview[16], projection[16], wx, wy, wz;
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    gluProject(x, y, z, modelview, projection, viewport, &wx, &wy, &wz);
+    winX = int(wx);
+    winY = int(wy);
+}
+
+bool isOrange(uint32_t p)
+{
+    return tavtest::red(p) > 230 && std::abs(tavtest::green(p) - 97) < 10 && tavtest::blue(p) < 40;
+}
+
+class CowQubeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(gl.ok());
+        ASSERT_TRUE(tavtest::writePicturePNG(workDir() + "/data/cow_cube.png", 64, 64, cowHide()));
+        tavtest::ScopedWorkingDirectory inWorkDir(workDir());
+        ASSERT_TRUE(inWorkDir.ok());
+        cube.reset(new CowQube());
+    }
+
+    static std::string workDir() { return tavtest::scratchDir() + "/cowqube"; }
+
+    // The LEDs drawn in the lit colour, by index: the front faces come in drawing order,
+    // two per LED.
+    std::set<int> litLedsAsDrawn(const std::vector<DrawnTriangle>& all) const
+    {
+        const std::vector<DrawnTriangle> front = frontFaces(all);
+        EXPECT_EQ(size_t(2 * CowQube::LED_COUNT), front.size());
+        std::set<int> lit;
+        for (size_t i = 0; i + 1 < front.size(); i += 2)
+            if (isColor(front[i].rgba, cube->m_onColor[0], cube->m_onColor[1], cube->m_onColor[2]))
+                lit.insert(int(i / 2));
+        return lit;
+    }
+
+    std::set<int> litLedsByRule(CowQube::LedPattern pattern) const
+    {
+        std::set<int> lit;
+        for (int i = 0; i < CowQube::LED_COUNT; ++i)
+            if (cube->isLit(pattern, i))
+                lit.insert(i);
+        return lit;
+    }
+
+    void expectLit(const std::set<int>& expected, CowQube::LedPattern pattern, const std::vector<DrawnTriangle>& drawn)
+    {
+        EXPECT_EQ(expected, litLedsAsDrawn(drawn));
+        EXPECT_EQ(expected, litLedsByRule(pattern));
+    }
+
+    float ledX(int i) const { return cube->m_points[3 * i]; }
+    float ledY(int i) const { return cube->m_points[3 * i + 1]; }
+
+    TestGLContext gl;
+    std::unique_ptr<CowQube> cube;
+};
+
+TEST_F(CowQubeTest, LaysOutTheFigureAsTabled)
+{
+    struct Led { int index; float x, y; };
+    const Led expected[] = {
+        {0, 0.5f, 2.0f},    {1, -0.5f, 2.0f},   {9, -4.5f, 2.0f},   {10, 0.5f, 0.0f},
+        {22, 6.5f, 0.0f},   {23, -6.5f, 0.0f},  {24, 0.5f, -4.0f},  {29, -2.5f, -4.0f},
+        {30, 5.0f, 2.5f},   {31, -5.0f, 2.5f},  {32, 5.0f, 3.5f},   {33, -5.0f, 3.5f},
+        {34, 3.0f, 1.5f},   {35, -3.0f, 1.5f},  {44, 3.0f, -3.5f},  {45, -3.0f, -3.5f},
+        {46, 1.0f, 1.5f},   {47, -1.0f, 1.5f},  {52, 1.0f, -1.5f},  {53, -1.0f, -1.5f},
+        // The slanted rows, accumulated step by step in single precision: the last two y
+        // values differ from start - k * step computed in one go.
+        {54, 0x1.5203f6p+2f, 0x1.a9eb92p+1f},   {55, 0x1.6f1224p+2f, 0x1.37df12p+1f},
+        {56, 0x1.8c2052p+2f, 0x1.8ba524p+0f},   {57, 0x1.a92e8p+2f, 0x1.4f1846p-1f},
+        {58, -0x1.5203f6p+2f, 0x1.a9eb92p+1f},  {61, -0x1.a92e8p+2f, 0x1.4f1846p-1f},
+    };
+    for (const Led& led : expected) {
+        EXPECT_EQ(led.x, ledX(led.index)) << "LED " << led.index;
+        EXPECT_EQ(led.y, ledY(led.index)) << "LED " << led.index;
+    }
+    std::set<std::pair<float, float>> distinct;
+    for (int i = 0; i < CowQube::LED_CAPACITY; ++i) {
+        EXPECT_EQ(0.0f, cube->m_points[3 * i + 2]) << "LED " << i << " lies in the plane z = 0";
+        if (i < CowQube::LED_COUNT)
+            distinct.insert({ledX(i), ledY(i)});
+        else
+            EXPECT_TRUE(ledX(i) == 0.0f && ledY(i) == 0.0f) << "spare slot " << i << " stays zero";
+    }
+    EXPECT_EQ(size_t(CowQube::LED_COUNT), distinct.size());
+}
+
+TEST_F(CowQubeTest, DrawsSixtyTwoCubesWithTheSlantedRowsTurnedBy63Degrees)
+{
+    useFrontView();
+    const std::vector<DrawnTriangle> front = frontFaces(captureTriangles([&] { cube->draw(1, 1, 1, 1); }));
+    ASSERT_EQ(size_t(2 * CowQube::LED_COUNT), front.size());
+    int turned = 0;
+    for (int i = 0; i < CowQube::LED_COUNT; ++i) {
+        const DrawnTriangle& a = front[size_t(2 * i)];
+        const DrawnTriangle& b = front[size_t(2 * i + 1)];
+        // -63 degrees reads 27 modulo 90, +63 reads 63.
+        const float expectedDeg = (i >= 54 && i <= 57) ? 27.0f : (i >= 58 && i <= 61) ? 63.0f : 0.0f;
+        EXPECT_NEAR(expectedDeg, squareAngleDeg(a), 0.05f) << "LED " << i;
+        EXPECT_NEAR(expectedDeg, squareAngleDeg(b), 0.05f) << "LED " << i;
+        turned += expectedDeg != 0.0f;
+        // The square is centred on the LED's place: 40 pixels per unit around (400, 300).
+        float cx = 0.0f, cy = 0.0f;
+        for (int v = 0; v < 3; ++v) {
+            cx += a.x[v] + b.x[v];
+            cy += a.y[v] + b.y[v];
+        }
+        EXPECT_NEAR(400.0f + 40.0f * ledX(i), cx / 6.0f, 0.01f) << "LED " << i;
+        EXPECT_NEAR(300.0f + 40.0f * ledY(i), cy / 6.0f, 0.01f) << "LED " << i;
+        EXPECT_TRUE(isColor(a.rgba, 1.0f, 1.0f, 1.0f));
+    }
+    EXPECT_EQ(8, turned);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+}
+
+TEST_F(CowQubeTest, DotLightsAGrowingDiscOfLeds)
+{
+    useFrontView();
+    expectLit({}, CowQube::LED_DOT, captureTriangles([&] { cube->drawLedDot(0); }));
+    // r = 0.28 after 4 ms: only the two LEDs at (+-0.5, 0), 0.25 from the centre squared.
+    expectLit({10, 11}, CowQube::LED_DOT, captureTriangles([&] { cube->drawLedDot(4); }));
+    EXPECT_EQ(4, cube->m_dotTime);
+    // r = 3.5 after 50 ms: also (+-1.5, 0) at 2.25 and the inner columns at x = +-1 up to
+    // |y| = 1.5 (3.25).
+    const std::set<int> disc = {10, 11, 12, 13, 46, 47, 48, 49, 50, 51, 52, 53};
+    expectLit(disc, CowQube::LED_DOT, captureTriangles([&] { cube->drawLedDot(46); }));
+    // (+-0.5, 2) at 4.25 is still dark at 60 ms (r = 4.2).
+    expectLit(disc, CowQube::LED_DOT, captureTriangles([&] { cube->drawLedDot(10); }));
+    // ... and lit at 61 ms (r = 4.27).
+    std::set<int> larger = disc;
+    larger.insert({0, 1});
+    expectLit(larger, CowQube::LED_DOT, captureTriangles([&] { cube->drawLedDot(1); }));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+}
+
+TEST_F(CowQubeTest, RingLightsABandTenWideInSquaredDistance)
+{
+    useFrontView();
+    // After 300 ms: 11 < x^2 + y^2 < 21.
+    expectLit({6, 7, 16, 17, 18, 19, 24, 25, 26, 27, 34, 35, 40, 41, 42, 43}, CowQube::LED_RING,
+              captureTriangles([&] { cube->drawLedRing(300); }));
+    // Backwards by 250 ms: r = 3.5, the band reaches the centre and lights the disc.
+    expectLit({10, 11, 12, 13, 46, 47, 48, 49, 50, 51, 52, 53}, CowQube::LED_RING,
+              captureTriangles([&] { cube->drawLedRing(-250); }));
+    EXPECT_EQ(50, cube->m_ringTime);
+}
+
+TEST_F(CowQubeTest, LineSweepsABarOneUnitWideFromTheLeft)
+{
+    useFrontView();
+    // p = 0.5 at 400 ms: no LED lies strictly between -0.5 and 0.5.
+    expectLit({}, CowQube::LED_LINE, captureTriangles([&] { cube->drawLedLine(400); }));
+    // p = 1.0 at 425 ms: the three LEDs at x = 0.5.
+    expectLit({0, 10, 24}, CowQube::LED_LINE, captureTriangles([&] { cube->drawLedLine(25); }));
+    // p = -5 at 125 ms: x in (-6, -5), so (-5.5, 0) and the left slanted row's first two
+    // LEDs, but not the ear at x = -5.
+    cube->m_lineTime = 100;
+    expectLit({21, 58, 59}, CowQube::LED_LINE, captureTriangles([&] { cube->drawLedLine(25); }));
+}
+
+TEST_F(CowQubeTest, DoubleLineMovesTwoBarsApartFromTheCentre)
+{
+    useFrontView();
+    // p = 1 at 100 ms: 0 < |x| < 1 lights the LEDs at x = +-0.5.
+    expectLit({0, 1, 10, 11, 24, 25}, CowQube::LED_DOUBLE_LINE,
+              captureTriangles([&] { cube->drawLedDoubleLine(100); }));
+    // p = 1.5 at 150 ms: 0.5 < |x| < 1.5 lights the inner columns at x = +-1 only.
+    expectLit({46, 47, 48, 49, 50, 51, 52, 53}, CowQube::LED_DOUBLE_LINE,
+              captureTriangles([&] { cube->drawLedDoubleLine(50); }));
+}
+
+TEST_F(CowQubeTest, LitLedsAreDrawnTwoPercentLargerAndFurtherOut)
+{
+    useFrontView();
+    cube->m_offColor[0] = cube->m_offColor[1] = cube->m_offColor[2] = 1.0f;
+    const std::vector<DrawnTriangle> front = frontFaces(captureTriangles([&] { cube->drawLedDot(4); }));
+    ASSERT_EQ(size_t(2 * CowQube::LED_COUNT), front.size());
+    // LED 10 at (0.5, 0) is lit, LED 12 at (1.5, 0) is not, and shows the off colour.
+    const DrawnTriangle& lit = front[20];
+    const DrawnTriangle& unlit = front[24];
+    EXPECT_TRUE(isColor(unlit.rgba, 1.0f, 1.0f, 1.0f));
+    EXPECT_NEAR(40.0f * 1.02f * 1.02f * 40.0f * 0.5f, lit.area(), 0.5f);
+    EXPECT_NEAR(40.0f * 40.0f * 0.5f, unlit.area(), 0.5f);
+    float litMinX = 1e9f, litMaxX = -1e9f;
+    for (int v = 0; v < 3; ++v) {
+        litMinX = std::fmin(litMinX, lit.x[v]);
+        litMaxX = std::fmax(litMaxX, lit.x[v]);
+    }
+    // 1.02 x [0, 1] units from the centre.
+    EXPECT_NEAR(400.0f, litMinX, 0.01f);
+    EXPECT_NEAR(400.0f + 40.8f, litMaxX, 0.01f);
+}
+
+TEST_F(CowQubeTest, PulsFliesTheFigureTowardsTheViewerTenUnitsPerSecond)
+{
+    useFrontView();
+    const std::vector<DrawnTriangle> still = frontFaces(captureTriangles([&] { cube->draw(1, 1, 1, 1); }));
+    const std::vector<DrawnTriangle> start = frontFaces(captureTriangles([&] { cube->drawPuls(0); }));
+    const std::vector<DrawnTriangle> later = frontFaces(captureTriangles([&] { cube->drawPuls(150); }));
+    ASSERT_EQ(still.size(), start.size());
+    ASSERT_EQ(still.size(), later.size());
+    // The front view maps eye z to window z as 0.5 - z / 20: one unit is 0.05.
+    for (size_t i = 0; i < still.size(); ++i) {
+        EXPECT_NEAR(still[i].z[0] + 0.05f, start[i].z[0], 1e-4f);
+        EXPECT_NEAR(still[i].z[0] - 0.025f, later[i].z[0], 1e-4f);
+        EXPECT_EQ(still[i].x[0], later[i].x[0]);
+        EXPECT_TRUE(isColor(later[i].rgba, 1.0f, 1.0f, 1.0f));
+    }
+    EXPECT_EQ(150, cube->m_pulsTime);
+}
+
+TEST_F(CowQubeTest, BreathingShrinksFirstAndTurnsBackAtOneAndFive)
+{
+    // From 3, shrinking, 2 units per second; the twisted figure shares the breath.
+    cube->draw(500);
+    EXPECT_NEAR(2.0f, cube->m_zoom, 1e-5f);
+    EXPECT_FALSE(cube->m_zoomIn);
+    cube->drawRot(600);
+    EXPECT_EQ(1.0f, cube->m_zoom);
+    EXPECT_TRUE(cube->m_zoomIn);
+    cube->drawRot(1000);
+    EXPECT_NEAR(3.0f, cube->m_zoom, 1e-5f);
+    EXPECT_TRUE(cube->m_zoomIn);
+    // A negative frame time runs the breath backwards.
+    cube->draw(-250);
+    EXPECT_NEAR(2.5f, cube->m_zoom, 1e-5f);
+    EXPECT_EQ(250, cube->m_drawTime);
+    EXPECT_EQ(1600, cube->m_rotTime);
+
+    cube->m_zoom = 4.99f;
+    cube->m_zoomIn = true;
+    cube->draw(10);
+    EXPECT_EQ(5.0f, cube->m_zoom);
+    EXPECT_FALSE(cube->m_zoomIn);
+}
+
+TEST_F(CowQubeTest, EachPatternAdvancesOnlyItsOwnClock)
+{
+    cube->drawPuls(1);
+    cube->drawLedDot(2);
+    cube->drawLedRing(3);
+    cube->drawLedLine(4);
+    cube->drawLedDoubleLine(5);
+    cube->draw(6);
+    cube->drawRot(7);
+    cube->draw(1, 1, 1, 1);
+    EXPECT_EQ(1, cube->m_pulsTime);
+    EXPECT_EQ(2, cube->m_dotTime);
+    EXPECT_EQ(3, cube->m_ringTime);
+    EXPECT_EQ(4, cube->m_lineTime);
+    EXPECT_EQ(5, cube->m_doubleLineTime);
+    EXPECT_EQ(6, cube->m_drawTime);
+    EXPECT_EQ(7, cube->m_rotTime);
+}
+
+TEST_F(CowQubeTest, BreathingFigureIsPlacedAtZoomTimesItsLayout)
+{
+    // 20 pixels per unit, so the figure fits at twice its size.
+    useFrontView(20.0);
+    cube->m_zoom = 1.5f;
+    cube->m_zoomIn = true;
+    const std::vector<DrawnTriangle> front = frontFaces(captureTriangles([&] { cube->draw(250); }));
+    ASSERT_EQ(2.0f, cube->m_zoom);
+    ASSERT_EQ(size_t(2 * CowQube::LED_COUNT), front.size());
+    for (int i : {0, 23, 33, 45, 57}) {
+        const DrawnTriangle& a = front[size_t(2 * i)];
+        const DrawnTriangle& b = front[size_t(2 * i + 1)];
+        float cx = 0.0f, cy = 0.0f;
+        for (int v = 0; v < 3; ++v) {
+            cx += a.x[v] + b.x[v];
+            cy += a.y[v] + b.y[v];
+        }
+        EXPECT_NEAR(400.0f + 40.0f * ledX(i), cx / 6.0f, 0.01f) << "LED " << i;
+        EXPECT_NEAR(300.0f + 40.0f * ledY(i), cy / 6.0f, 0.01f) << "LED " << i;
+    }
+    // Sphere mapping is switched off again, texturing stays on for what follows.
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+}
+
+TEST_F(CowQubeTest, TwistIsFlatAtZoomOneAndTurnsLedsFurtherOut)
+{
+    useFrontView();
+    cube->m_zoom = 1.0f;
+    cube->m_zoomIn = true;
+    const std::vector<DrawnTriangle> flat = frontFaces(captureTriangles([&] { cube->drawRot(0); }));
+    EXPECT_EQ(size_t(2 * CowQube::LED_COUNT), flat.size());
+    // Breathed out to zoom 2, LED 0 at (0.5, 2) is turned by 125 degrees about (1, 1, 0),
+    // so it no longer shows a square face-on; LED 1 at (-0.5, 2) by 75 degrees.
+    cube->m_zoom = 1.5f;
+    const std::vector<DrawnTriangle> twisted = captureTriangles([&] { cube->drawRot(250); });
+    ASSERT_EQ(2.0f, cube->m_zoom);
+    // Twisted LEDs show more than one face: more triangles face the viewer than when flat.
+    EXPECT_GT(frontFaces(twisted).size(), flat.size());
+}
+
+TEST_F(CowQubeTest, DotPatternLightsTheTwoCentreLedsOnScreen)
+{
+    useDemoView();
+    clearFrame();
+    cube->drawLedDot(4);
+    const std::vector<uint8_t> frame = gl.readPixels();
+    tavtest::writeFramePNG(tavtest::framePath("cowqube-dot.png"), gl.width(), gl.height(), frame);
+
+    // LED centres on their front faces (lit ones 2 % further out and nearer).
+    int x, y;
+    project(0.51f, 0.0f, 0.51f, x, y);
+    EXPECT_TRUE(isOrange(gl.pixel(x, y))) << std::hex << gl.pixel(x, y);
+    project(-0.51f, 0.0f, 0.51f, x, y);
+    EXPECT_TRUE(isOrange(gl.pixel(x, y))) << std::hex << gl.pixel(x, y);
+    project(1.5f, 0.0f, 0.5f, x, y);
+    EXPECT_EQ(0x000000ffu, gl.pixel(x, y)) << "the unlit LED at (1.5, 0) is black";
+    project(0.5f, 2.0f, 0.5f, x, y);
+    EXPECT_EQ(0x000000ffu, gl.pixel(x, y)) << "the unlit LED at (0.5, 2) is black";
+    EXPECT_EQ(0x262633ffu, gl.pixel(5, 5)) << "the background stays clear";
+
+    // Two cubes about 38 pixels wide, seen nearly face-on.
+    int orange = 0;
+    for (size_t i = 0; i < frame.size(); i += 4) {
+        const uint32_t p = (uint32_t(frame[i]) << 24) | (uint32_t(frame[i + 1]) << 16) | (uint32_t(frame[i + 2]) << 8) | frame[i + 3];
+        orange += isOrange(p);
+    }
+    EXPECT_GT(orange, 2 * 1300);
+    EXPECT_LT(orange, 2 * 1700);
+}
+
+TEST_F(CowQubeTest, BreathingFigureReflectsTheCowPicture)
+{
+    useDemoView();
+    clearFrame();
+    cube->m_zoom = 1.0f;
+    cube->m_zoomIn = true;
+    cube->draw(0);
+    // The cow hide is green throughout: a textured LED is green, not the white it is drawn in.
+    int x, y;
+    project(0.5f, 0.0f, 0.5f, x, y);
+    const uint32_t p = gl.pixel(x, y);
+    EXPECT_GT(tavtest::green(p), tavtest::red(p) + 40) << std::hex << p;
+    EXPECT_GT(tavtest::green(p), tavtest::blue(p) + 40) << std::hex << p;
+}
+
+TEST_F(CowQubeTest, PatternsLookRightSideBySide)
+{
+    // Four views in the quadrants of one frame: plain white, the ring on white LEDs, the
+    // twisted cow-mapped figure and the double bar. Written for people to look at.
+    clearFrame();
+    cube->m_offColor[0] = cube->m_offColor[1] = cube->m_offColor[2] = 1.0f;
+    struct Quadrant { int x, y; };
+    const Quadrant quadrants[] = {{0, 300}, {400, 300}, {0, 0}, {400, 0}};
+    for (int q = 0; q < 4; ++q) {
+        glViewport(quadrants[q].x, quadrants[q].y, 400, 300);
+        useDemoView();
+        glRotatef(20.0f, 1.0f, 1.0f, 0.0f);
+        switch (q) {
+        case 0: cube->draw(1, 1, 1, 1); break;
+        case 1: cube->drawLedRing(300); break;
+        case 2:
+            cube->m_zoom = 1.2f;
+            cube->m_zoomIn = true;
+            cube->drawRot(100);
+            break;
+        case 3: cube->drawLedDoubleLine(300); break;
+        }
+    }
+    glViewport(0, 0, gl.width(), gl.height());
+    const std::vector<uint8_t> frame = gl.readPixels();
+    ASSERT_TRUE(tavtest::writeFramePNG(tavtest::framePath("cowqube.png"), gl.width(), gl.height(), frame));
+    // Every quadrant shows something besides the background at its centre region.
+    for (const Quadrant& q : quadrants) {
+        int drawn = 0;
+        for (int y = q.y + 50; y < q.y + 250; y += 4)
+            for (int x = q.x + 50; x < q.x + 350; x += 4)
+                drawn += gl.pixel(x, y) != 0x262633ffu;
+        EXPECT_GT(drawn, 200) << "quadrant at " << q.x << ", " << q.y;
+    }
+}
+
+TEST_F(CowQubeTest, PatternsAllocateNothingWhileDrawing)
+{
+    if (!tavtest::AllocationCounter::available())
+        GTEST_SKIP() << "operator new belongs to the sanitizer in this build";
+    useDemoView();
+    // One round first: the GL driver builds its shader variants on first use.
+    for (int round = 0; round < 2; ++round) {
+        tavtest::AllocationCounter counter;
+        cube->draw(1, 1, 1, 1);
+        cube->drawPuls(16);
+        cube->drawLedDot(16);
+        cube->drawLedRing(16);
+        cube->drawLedLine(16);
+        cube->drawLedDoubleLine(16);
+        cube->draw(16);
+        cube->drawRot(16);
+        if (round == 1) {
+            EXPECT_EQ(0, counter.count());
+        }
+    }
+}
+
+TEST_F(CowQubeTest, ReleasesItsPictureWhenDestroyed)
+{
+    cube->m_texture->activate();
+    GLint name = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
+    ASSERT_NE(0, name);
+    EXPECT_TRUE(glIsTexture(GLuint(name)));
+    cube.reset();
+    EXPECT_FALSE(glIsTexture(GLuint(name)));
+}
+
+TEST(CowQubeWithoutPicture, FailsNamingTheMissingFileAndLeavesNothingBehind)
+{
+    TestGLContext gl;
+    ASSERT_TRUE(gl.ok());
+    const std::string empty = tavtest::scratchDir() + "/no-pictures";
+    ASSERT_TRUE(tavtest::makeDirectories(empty));
+    tavtest::ScopedWorkingDirectory inEmpty(empty);
+    try {
+        CowQube cube;
+        FAIL() << "the figure was built without its picture";
+    } catch (TAV_Exception* e) {
+        std::unique_ptr<TAV_Exception> owned(e);
+        EXPECT_NE(nullptr, std::strstr(e->getMessage(), "data/cow_cube.png")) << e->getMessage();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,321 @@
+// Particle swarms: the order of their random draws, ageing and respawning, the random walk,
+// and how textured and point swarms look on screen (pixels read back, frames written to PNG).
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>  // Required for: projection, clear, blending, state queries
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>  // Required for: srand()
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Particle.h"
+#include "geometry/TAV_ObjectData.h"
+#include "image/TAV_PNGLoader.h"
+#include "image/TAV_Texture.h"
+#include "math/TAV_MATH_Util.h"
+#include "support/AllocationCounter.h"
+#include "support/TestFiles.h"
+#include "support/TestGLContext.h"
+
+namespace {
+
+const uint32_t BACKGROUND = 0x000000ffu;
+
+// A 32 x 32 sprite whose upper half is red and lower half blue, to tell upright from upside down.
+std::vector<uint8_t> redOverBlue()
+{
+    std::vector<uint8_t> rgba(32 * 32 * 4);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            uint8_t* p = &rgba[size_t(y * 32 + x) * 4];
+            p[0] = y < 16 ? 255 : 0;
+            p[1] = 0;
+            p[2] = y < 16 ? 0 : 255;
+            p[3] = 255;
+        }
+    }
+    return rgba;
+}
+
+// A white cow's head, ears and all, on transparency: the demo's sprite in spirit.
+std::vector<uint8_t> whiteCowHead()
+{
+    const int sizePx = 64;
+    std::vector<uint8_t> rgba(size_t(sizePx) * sizePx * 4, 0);
+    for (int y = 0; y < sizePx; ++y) {
+        for (int x = 0; x < sizePx; ++x) {
+            const float hx = (float(x) - 32.0f) / 18.0f, hy = (float(y) - 36.0f) / 24.0f;
+            const float lx = (float(x) - 10.0f) / 10.0f, rx = (float(x) - 54.0f) / 10.0f, ey = (float(y) - 16.0f) / 5.0f;
+            const bool head = hx * hx + hy * hy < 1.0f;
+            const bool ears = lx * lx + ey * ey < 1.0f || rx * rx + ey * ey < 1.0f;
+            const float nx = (float(x) - 32.0f) / 12.0f, ny = (float(y) - 50.0f) / 7.0f;
+            const bool nose = nx * nx + ny * ny < 1.0f;
+            uint8_t* p = &rgba[(size_t(y) * sizePx + x) * 4];
+            const uint8_t shade = nose ? 200 : 255;
+            p[0] = p[1] = p[2] = shade;
+            p[3] = (head || ears) ? 255 : 0;
+        }
+    }
+    return rgba;
+}
+
+// Pixel overlay with the y axis pointing down, as the demo draws its swarms.
+void usePixelOverlay()
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, 800.0, 600.0, 0.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+// Window pixel of the overlay point (x, y).
+uint32_t pixelAt(const TestGLContext& gl, int x, int y)
+{
+    return gl.pixel(x, gl.height() - 1 - y);
+}
+
+int countPixels(const std::vector<uint8_t>& frame, uint32_t rgba)
+{
+    int n = 0;
+    for (size_t i = 0; i < frame.size(); i += 4)
+        n += ((uint32_t(frame[i]) << 24) | (uint32_t(frame[i + 1]) << 16) | (uint32_t(frame[i + 2]) << 8) | frame[i + 3]) == rgba;
+    return n;
+}
+
+TEST(ParticleSwarm, DrawsXThenYThenAgeForEachParticleInTurn)
+{
+    srand(1234);
+    Particle swarm(3, 10000, 1.5f, 40.0f, nullptr, 0.0f, 0.0f, 0.0f, 0.5f);
+    srand(1234);
+    for (int i = 0; i < 3; ++i) {
+        const float x = TAV_MATH_Util::randomfP(800.0f);
+        const float y = TAV_MATH_Util::randomfP(600.0f);
+        const int age = int(TAV_MATH_Util::randomfP(10000.0f));
+        EXPECT_EQ(x, swarm.m_positions[2 * i]) << "particle " << i;
+        EXPECT_EQ(y, swarm.m_positions[2 * i + 1]) << "particle " << i;
+        EXPECT_EQ(age, swarm.m_ages[i]) << "particle " << i;
+    }
+    EXPECT_EQ(3, swarm.m_count);
+    EXPECT_EQ(10000, swarm.m_lifetime);
+    EXPECT_EQ(1.5f, swarm.m_speed);
+    EXPECT_EQ(40.0f, swarm.m_size);
+    EXPECT_EQ(0.5f, swarm.m_color[3]);
+}
+
+TEST(ParticleSwarm, StartsSpreadOverTheAreaWithAgesSpreadOverTheLifetime)
+{
+    Particle swarm(1500, 10000, 1.5f, 40.0f, nullptr, 0.0f, 0.0f, 0.0f, 0.5f);
+    int youngest = 10000, oldest = -1;
+    for (int i = 0; i < swarm.m_count; ++i) {
+        EXPECT_GE(swarm.m_positions[2 * i], 0.0f);
+        EXPECT_LT(swarm.m_positions[2 * i], 800.0f);
+        EXPECT_GE(swarm.m_positions[2 * i + 1], 0.0f);
+        EXPECT_LT(swarm.m_positions[2 * i + 1], 600.0f);
+        youngest = std::min(youngest, swarm.m_ages[i]);
+        oldest = std::max(oldest, swarm.m_ages[i]);
+    }
+    EXPECT_GE(youngest, 0);
+    EXPECT_LT(youngest, 100);
+    EXPECT_LT(oldest, 10000);
+    EXPECT_GT(oldest, 9900);
+}
+
+TEST(ParticleSwarm, RespawnsPastItsLifetimeButNotAtIt)
+{
+    Particle swarm(2, 10000, 1.5f, 40.0f, nullptr, 1.0f, 1.0f, 1.0f, 1.0f);
+    swarm.m_ages[0] = 9990;
+    swarm.m_ages[1] = 9980;
+    for (int i = 0; i < 4; ++i)
+        swarm.m_positions[i] = 300.0f;
+    srand(77);
+    swarm.update(20);
+    srand(77);
+    // 10010 is past the lifetime: a new place, and the 10 ms overshoot kept as its age.
+    EXPECT_EQ(10, swarm.m_ages[0]);
+    EXPECT_EQ(TAV_MATH_Util::randomfP(800.0f), swarm.m_positions[0]);
+    EXPECT_EQ(TAV_MATH_Util::randomfP(600.0f), swarm.m_positions[1]);
+    // Exactly 10000 is not: the particle takes its random step.
+    EXPECT_EQ(10000, swarm.m_ages[1]);
+    EXPECT_EQ(300.0f + TAV_MATH_Util::randomf(1.5f) * 20.0f, swarm.m_positions[2]);
+    EXPECT_EQ(300.0f + TAV_MATH_Util::randomf(1.5f) * 20.0f, swarm.m_positions[3]);
+}
+
+TEST(ParticleSwarm, AFrameTimeOfZeroMovesNothingAndOnlyExpiresTheOverAged)
+{
+    Particle swarm(50, 10000, 1.5f, 40.0f, nullptr, 1.0f, 1.0f, 1.0f, 1.0f);
+    swarm.m_ages[7] = 10005;
+    const std::vector<float> before(swarm.m_positions, swarm.m_positions + 100);
+    const std::vector<int> agesBefore(swarm.m_ages, swarm.m_ages + 50);
+    swarm.update(0);
+    for (int i = 0; i < 50; ++i) {
+        if (i == 7)
+            continue;
+        EXPECT_EQ(before[size_t(2 * i)], swarm.m_positions[2 * i]) << "particle " << i;
+        EXPECT_EQ(before[size_t(2 * i + 1)], swarm.m_positions[2 * i + 1]) << "particle " << i;
+        EXPECT_EQ(agesBefore[size_t(i)], swarm.m_ages[i]) << "particle " << i;
+    }
+    EXPECT_EQ(5, swarm.m_ages[7]);
+}
+
+TEST(ParticleSwarm, WandersAtMostHalfItsSpeedPerMillisecondOnEachAxis)
+{
+    Particle swarm(500, 10000, 1.5f, 40.0f, nullptr, 1.0f, 1.0f, 1.0f, 1.0f);
+    for (int i = 0; i < 500; ++i)
+        swarm.m_ages[i] = 0;
+    const std::vector<float> before(swarm.m_positions, swarm.m_positions + 1000);
+    swarm.update(10);
+    float largest = 0.0f;
+    for (size_t i = 0; i < before.size(); ++i)
+        largest = std::max(largest, std::fabs(swarm.m_positions[i] - before[i]));
+    EXPECT_LE(largest, 0.75f * 10.0f);
+    EXPECT_GT(largest, 0.5f * 10.0f) << "the steps use the whole range";
+}
+
+class ParticleDrawing : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(gl.ok());
+        usePixelOverlay();
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+
+    // Loads a picture made here through the demo's own PNG loader.
+    std::unique_ptr<TAV_Texture> loadPicture(const std::string& name, int sizePx, const std::vector<uint8_t>& rgba)
+    {
+        const std::string path = tavtest::scratchDir() + "/particles/" + name;
+        EXPECT_TRUE(tavtest::writePicturePNG(path, sizePx, sizePx, rgba));
+        std::unique_ptr<TAV_Texture> picture(TAV_PNGLoader::loadPNG(path.c_str(), false));
+        // Clamped as the demo clamps its sprite, so the edges do not bleed in from the
+        // opposite side.
+        picture->setTexWrapParametri(GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
+        return picture;
+    }
+
+    TestGLContext gl;
+};
+
+TEST_F(ParticleDrawing, PointSwarmHasNoSpriteAndDrawsOnePointPerParticle)
+{
+    Particle swarm(3, 10000, 1.0f, 6.0f, nullptr, 1.0f, 0.0f, 0.0f, 1.0f);
+    EXPECT_FALSE(swarm.m_textured);
+    EXPECT_EQ(nullptr, swarm.m_sprite);
+    const float places[] = {100.0f, 100.0f, 400.0f, 300.0f, 700.0f, 500.0f};
+    std::copy(places, places + 6, swarm.m_positions);
+    glEnable(GL_TEXTURE_2D);
+    swarm.draw();
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_EQ(0xff0000ffu, pixelAt(gl, 100, 100));
+    EXPECT_EQ(0xff0000ffu, pixelAt(gl, 400, 300));
+    EXPECT_EQ(0xff0000ffu, pixelAt(gl, 700, 500));
+    EXPECT_EQ(BACKGROUND, pixelAt(gl, 250, 200));
+    // Three squares of 6 x 6 pixels, nothing else.
+    EXPECT_EQ(3 * 36, countPixels(gl.readPixels(), 0xff0000ffu));
+}
+
+TEST_F(ParticleDrawing, SetColorTakesEffectAtTheNextDraw)
+{
+    Particle swarm(1, 10000, 1.0f, 8.0f, nullptr, 0.0f, 0.0f, 0.0f, 0.5f);
+    swarm.m_positions[0] = 200.0f;
+    swarm.m_positions[1] = 200.0f;
+    swarm.setColor(1.0f, 1.0f, 1.0f, 1.0f);
+    swarm.draw();
+    EXPECT_EQ(0xffffffffu, pixelAt(gl, 200, 200));
+    const float white[] = {1.0f, 1.0f, 1.0f, 1.0f};
+    EXPECT_TRUE(std::equal(white, white + 4, swarm.m_color));
+}
+
+TEST_F(ParticleDrawing, TexturedSwarmDrawsUprightSpritesOfItsSize)
+{
+    std::unique_ptr<TAV_Texture> picture = loadPicture("red-over-blue.png", 32, redOverBlue());
+    Particle swarm(2, 10000, 1.0f, 40.0f, picture.get(), 1.0f, 1.0f, 1.0f, 1.0f);
+    ASSERT_TRUE(swarm.m_textured);
+    ASSERT_NE(nullptr, swarm.m_sprite);
+    swarm.m_positions[0] = 200.0f;
+    swarm.m_positions[1] = 150.0f;
+    swarm.m_positions[2] = 600.0f;
+    swarm.m_positions[3] = 450.0f;
+    swarm.draw();
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    // The picture's top half shows above each particle's place, on a y-down overlay.
+    EXPECT_EQ(0xff0000ffu, pixelAt(gl, 200, 140));
+    EXPECT_EQ(0x0000ffffu, pixelAt(gl, 200, 160));
+    EXPECT_EQ(0xff0000ffu, pixelAt(gl, 600, 440));
+    EXPECT_EQ(0x0000ffffu, pixelAt(gl, 600, 460));
+    // A 40-pixel square around each place.
+    EXPECT_EQ(0xff0000ffu, pixelAt(gl, 181, 131));
+    EXPECT_EQ(0x0000ffffu, pixelAt(gl, 218, 168));
+    EXPECT_EQ(BACKGROUND, pixelAt(gl, 178, 150));
+    EXPECT_EQ(BACKGROUND, pixelAt(gl, 222, 150));
+    EXPECT_EQ(BACKGROUND, pixelAt(gl, 200, 128));
+    EXPECT_EQ(BACKGROUND, pixelAt(gl, 200, 172));
+    // Exactly two squares of 40 x 40 pixels are covered.
+    EXPECT_EQ(2 * 40 * 40, 800 * 600 - countPixels(gl.readPixels(), BACKGROUND));
+}
+
+TEST_F(ParticleDrawing, UpdateAndDrawAllocateNothing)
+{
+    if (!tavtest::AllocationCounter::available())
+        GTEST_SKIP() << "operator new belongs to the sanitizer in this build";
+    std::unique_ptr<TAV_Texture> picture = loadPicture("cow.png", 64, whiteCowHead());
+    Particle sprites(200, 10000, 1.5f, 40.0f, picture.get(), 0.0f, 0.0f, 0.0f, 0.5f);
+    Particle points(200, 100, 1.5f, 4.0f, nullptr, 1.0f, 1.0f, 1.0f, 1.0f);
+    // One round first: the GL driver builds its shader variants on first use.
+    for (int round = 0; round < 2; ++round) {
+        tavtest::AllocationCounter counter;
+        sprites.update(16);
+        points.update(160);
+        sprites.draw();
+        points.draw();
+        sprites.setColor(1.0f, 0.38f, 0.08f, 1.0f);
+        if (round == 1) {
+            EXPECT_EQ(0, counter.count());
+        }
+    }
+}
+
+TEST_F(ParticleDrawing, DemoSwarmsLookRight)
+{
+    // The demo's two swarms over a white frame: 1500 black cows at half opacity and 80
+    // orange ones, after a second of wandering. Written for people to look at.
+    std::unique_ptr<TAV_Texture> cow = loadPicture("cow.png", 64, whiteCowHead());
+    Particle shadows(1500, 10000, 1.5f, 40.0f, cow.get(), 0.0f, 0.0f, 0.0f, 0.5f);
+    Particle oranges(80, 10000, 1.0f, 50.0f, cow.get(), 1.0f, 0.38f, 0.08f, 1.0f);
+    for (int frame = 0; frame < 60; ++frame) {
+        shadows.update(16);
+        oranges.update(16);
+    }
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    shadows.draw();
+    oranges.draw();
+    const std::vector<uint8_t> frame = gl.readPixels();
+    ASSERT_TRUE(tavtest::writeFramePNG(tavtest::framePath("particles.png"), gl.width(), gl.height(), frame));
+    // Half-opaque black over white is mid grey, twice over darker still; orange is opaque.
+    EXPECT_GT(countPixels(frame, 0xffffffffu), 800 * 600 / 50) << "some white shows between the cows";
+    int orange = 0, shaded = 0;
+    for (size_t i = 0; i < frame.size(); i += 4) {
+        orange += frame[i] == 255 && std::abs(int(frame[i + 1]) - 97) <= 1 && std::abs(int(frame[i + 2]) - 20) <= 1;
+        shaded += frame[i] < 200 && frame[i] == frame[i + 1] && frame[i] == frame[i + 2];
+    }
+    EXPECT_GT(orange, 80 * 400);
+    EXPECT_GT(shaded, 800 * 600 / 4);
+
+    // The same swarms as points, as a swarm without a sprite draws them.
+    glClear(GL_COLOR_BUFFER_BIT);
+    Particle dots(1500, 10000, 1.5f, 4.0f, nullptr, 0.0f, 0.0f, 0.0f, 0.5f);
+    dots.draw();
+    const std::vector<uint8_t> pointFrame = gl.readPixels();
+    ASSERT_TRUE(tavtest::writeFramePNG(tavtest::framePath("particles-points.png"), gl.width(), gl.height(), pointFrame));
+    EXPECT_GT(800 * 600 - countPixels(pointFrame, 0xffffffffu), 1500 * 8);
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+// FuzzSupport: what the libFuzzer targets share. Seeds are written by each target into the
+// corpus folder it is given when it starts (so no binary seed files live in the source
+// tree), readers that take a file name get a scratch file of their own, and a target can
+// add a libFuzzer flag before libFuzzer reads its arguments.
+#pragma once
+
+#include <unistd.h>  // Required for: getpid(), access()
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace fuzzsupport {
+
+using Bytes = std::vector<uint8_t>;
+
+// The first argument that is not a flag: the corpus folder libFuzzer works in, or "".
+inline std::string corpusDir(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (argv[i][0] != '-')
+            return argv[i];
+    return std::string();
+}
+
+// Writes `bytes` as <dir>/<name> unless the folder is unknown or the file already exists.
+inline void writeSeed(const std::string& dir, const std::string& name, const Bytes& bytes)
+{
+    if (dir.empty())
+        return;
+    const std::string path = dir + "/" + name;
+    if (access(path.c_str(), F_OK) == 0)
+        return;
+    if (FILE* file = fopen(path.c_str(), "wb")) {
+        fwrite(bytes.data(), 1, bytes.size(), file);
+        fclose(file);
+    }
+}
+
+// Adds `flag` to libFuzzer's arguments; call from LLVMFuzzerInitialize, which runs before
+// libFuzzer parses them.
+inline void addFlag(int* argc, char*** argv, const char* flag)
+{
+    static std::vector<char*> arguments;
+    arguments.assign(*argv, *argv + *argc);
+    arguments.insert(arguments.begin() + 1, const_cast<char*>(flag));
+    arguments.push_back(nullptr);
+    *argc = int(arguments.size()) - 1;
+    *argv = arguments.data();
+}
+
+// A scratch file for this process (parallel fuzzing jobs are separate processes), in
+// memory when /dev/shm is there. `ending` decides how the reader under test dispatches.
+inline std::string scratchFile(const std::string& ending)
+{
+    const std::string dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    return dir + "/tavlen-fuzz-" + std::to_string(getpid()) + "." + ending;
+}
+
+inline void writeFile(const std::string& path, const uint8_t* data, size_t size)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file)
+        __builtin_trap();  // the fuzzer cannot do its job
+    if (size > 0)
+        fwrite(data, 1, size, file);
+    fclose(file);
+}
+
+inline void putLE16(Bytes& bytes, size_t offset, uint32_t value)
+{
+    bytes[offset] = uint8_t(value);
+    bytes[offset + 1] = uint8_t(value >> 8);
+}
+
+inline void putLE32(Bytes& bytes, size_t offset, uint32_t value)
+{
+    for (size_t i = 0; i < 4; ++i)
+        bytes[offset + i] = uint8_t(value >> (8 * i));
+}
+
+// Distinct bytes for seed pixels.
+inline Bytes pattern(size_t count)
+{
+    Bytes bytes(count);
+    for (size_t i = 0; i < count; ++i)
+        bytes[i] = uint8_t(i * 37 + 11);
+    return bytes;
+}
+
+}  // namespace fuzzsupport

@@ -1,0 +1,203 @@
+// ImageTestFiles: picture files made byte by byte for the image tests, and the checks
+// they share. Every file a test reads is written here or by the test itself, in the test
+// process's scratch folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <png.h>  // Required for: writing test PNGs with libpng
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/TestGLContext.h"  // Required for: tavtest::scratchDir()
+#include "sys/TAV_Exception.h"
+
+namespace imagetest {
+
+using Bytes = std::vector<uint8_t>;
+
+inline std::string scratchPath(const std::string& name)
+{
+    return tavtest::scratchDir() + "/" + name;
+}
+
+inline void writeFile(const std::string& path, const Bytes& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    ASSERT_TRUE(out.good()) << path;
+}
+
+inline Bytes readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Distinct, non-symmetric bytes, so that swapped channels or shifted rows show.
+inline Bytes pattern(size_t count, int seed = 1)
+{
+    Bytes bytes(count);
+    for (size_t i = 0; i < count; ++i)
+        bytes[i] = uint8_t((i * 37 + size_t(seed) * 11 + i / 7) & 0xff);
+    return bytes;
+}
+
+inline void putLE16(Bytes& bytes, size_t offset, uint32_t value)
+{
+    bytes[offset] = uint8_t(value);
+    bytes[offset + 1] = uint8_t(value >> 8);
+}
+
+inline void putLE32(Bytes& bytes, size_t offset, uint32_t value)
+{
+    for (size_t i = 0; i < 4; ++i)
+        bytes[offset + i] = uint8_t(value >> (8 * i));
+}
+
+inline uint32_t getLE32(const Bytes& bytes, size_t offset)
+{
+    return uint32_t(bytes[offset]) | (uint32_t(bytes[offset + 1]) << 8) | (uint32_t(bytes[offset + 2]) << 16) |
+           (uint32_t(bytes[offset + 3]) << 24);
+}
+
+inline uint32_t getLE16(const Bytes& bytes, size_t offset)
+{
+    return uint32_t(bytes[offset]) | (uint32_t(bytes[offset + 1]) << 8);
+}
+
+// Swaps bytes 0 and 2 of every pixel: RGB <-> BGR.
+inline Bytes swapRedBlue(Bytes pixels, int bytesPerPixel)
+{
+    for (size_t i = 0; i + 2 < pixels.size(); i += size_t(bytesPerPixel))
+        std::swap(pixels[i], pixels[i + 2]);
+    return pixels;
+}
+
+// Reverses the row order of packed rows.
+inline Bytes flipRows(const Bytes& pixels, size_t rowBytes)
+{
+    Bytes flipped;
+    for (size_t row = pixels.size() / rowBytes; row-- > 0;)
+        flipped.insert(flipped.end(), pixels.begin() + long(row * rowBytes), pixels.begin() + long((row + 1) * rowBytes));
+    return flipped;
+}
+
+// An uncompressed true-colour TGA; `filePixels` in file order (B, G, R (, A)).
+inline Bytes tgaFile(int width, int height, int depthBits, const Bytes& filePixels)
+{
+    Bytes file(18, 0);
+    file[2] = 2;
+    putLE16(file, 12, uint32_t(width));
+    putLE16(file, 14, uint32_t(height));
+    file[16] = uint8_t(depthBits);
+    file.insert(file.end(), filePixels.begin(), filePixels.end());
+    return file;
+}
+
+// A classic BMP (40-byte information header, pixels at 54); `filePixels` are packed rows
+// in file order (B, G, R (, A)) that get the usual padding to 4 bytes.
+inline Bytes bmpFile(int width, int height, int bitCount, const Bytes& filePixels)
+{
+    const size_t rowBytes = size_t(width) * size_t(bitCount / 8);
+    const size_t paddedRowBytes = (rowBytes + 3) & ~size_t(3);
+    Bytes file(54, 0);
+    file[0] = 'B';
+    file[1] = 'M';
+    putLE32(file, 2, uint32_t(54 + paddedRowBytes * size_t(height)));
+    putLE32(file, 10, 54);
+    putLE32(file, 14, 40);
+    putLE32(file, 18, uint32_t(width));
+    putLE32(file, 22, uint32_t(height));
+    putLE16(file, 26, 1);
+    putLE16(file, 28, uint32_t(bitCount));
+    putLE32(file, 34, uint32_t(paddedRowBytes * size_t(height)));
+    for (int row = 0; row < height; ++row) {
+        const auto start = filePixels.begin() + long(size_t(row) * rowBytes);
+        file.insert(file.end(), start, start + long(rowBytes));
+        file.insert(file.end(), paddedRowBytes - rowBytes, 0);
+    }
+    return file;
+}
+
+// Runs `action`, which must throw TAV_Exception* with this code and message.
+inline void expectRefusal(int code, const std::string& message, const std::function<void()>& action)
+{
+    try {
+        action();
+        ADD_FAILURE() << "no exception; expected " << code << " \"" << message << "\"";
+    } catch (TAV_Exception* e) {
+        std::unique_ptr<TAV_Exception> owned(e);
+        EXPECT_EQ(code, e->getCode());
+        EXPECT_EQ(message, e->getMessage());
+    }
+}
+
+// A PNG written with libpng: `rows` top row first, each row already in the file's sample
+// layout for the colour type and bit depth. Optional palette and tRNS chunk.
+struct PNGRecipe {
+    int width = 0;
+    int height = 0;
+    int colorType = PNG_COLOR_TYPE_RGB;
+    int bitDepth = 8;
+    bool interlaced = false;
+    std::vector<Bytes> rows;
+    std::vector<png_color> palette;
+    Bytes transparency;  // tRNS entries for a palette
+};
+
+inline bool writePNG(const std::string& path, const PNGRecipe& recipe)
+{
+    std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path.c_str(), "wb"), fclose);
+    if (!file)
+        return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    std::vector<png_bytep> rowPointers;
+    for (const Bytes& row : recipe.rows)
+        rowPointers.push_back(const_cast<png_bytep>(row.data()));
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file.get());
+    png_set_IHDR(png, info, png_uint_32(recipe.width), png_uint_32(recipe.height), recipe.bitDepth, recipe.colorType,
+                 recipe.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (!recipe.palette.empty())
+        png_set_PLTE(png, info, recipe.palette.data(), int(recipe.palette.size()));
+    if (!recipe.transparency.empty())
+        png_set_tRNS(png, info, recipe.transparency.data(), int(recipe.transparency.size()), nullptr);
+    png_set_rows(png, info, rowPointers.data());
+    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+// An 8-bit RGB PNG whose rows (top first) have the given colours, each row one colour.
+inline PNGRecipe stripesPNG(int width, const std::vector<uint32_t>& rowColoursRGB)
+{
+    PNGRecipe recipe;
+    recipe.width = width;
+    recipe.height = int(rowColoursRGB.size());
+    for (uint32_t colour : rowColoursRGB) {
+        Bytes row;
+        for (int x = 0; x < width; ++x)
+            row.insert(row.end(), {uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour)});
+        recipe.rows.push_back(row);
+    }
+    return recipe;
+}
+
+}  // namespace imagetest

@@ -1,0 +1,368 @@
+// GoogleTest first: Xlib defines macros (None, Bool, Status) that break its headers.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <memory>
+#include <string>
+
+#include "geometry/TAV_ObjectData.h"
+#include "image/TAV_Texture.h"
+#include "scene/TAV_Container.h"
+#include "scene/TAV_DefaultPass.h"
+#include "scene/TAV_DefaultRenderer.h"
+#include "scene/TAV_DepthPass.h"
+#include "scene/TAV_Material.h"
+#include "scene/TAV_Object.h"
+#include "scene/TAV_Renderer.h"
+#include "support/TestGLContext.h"
+
+namespace {
+
+// A square of side 1 in the XY plane, facing +z, built by hand so that these tests depend
+// on the mesh class only.
+TAV_ObjectData* newSquare()
+{
+    float positions[] = {-0.5f, 0.5f, 0, -0.5f, -0.5f, 0, 0.5f, 0.5f, 0,
+                         0.5f, 0.5f, 0, -0.5f, -0.5f, 0, 0.5f, -0.5f, 0};
+    auto* square = new TAV_ObjectData(6, false, false);
+    square->csetData(positions);
+    return square;
+}
+
+TAV_Material* newColour(float r, float g, float b)
+{
+    auto* material = new TAV_Material();
+    material->setColor(r, g, b);
+    return material;
+}
+
+// A texture that counts how often it is made current; it never uploads a picture.
+struct CountingTexture : TAV_Texture {
+    int activations = 0;
+    void activate() override
+    {
+        ++activations;
+        TAV_Texture::activate();
+    }
+};
+
+// An orthographic view of x and y from -1 to 1 (the whole 800x600 frame), looking down -z
+// with the near plane at 0.1 and the far plane at 100; black, cleared.
+void beginFrame()
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-1, 1, -1, 1, 0.1, 100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+// A big red square far away (z = -50) and a small green one near (z = -2), both facing
+// the viewer. The near one is registered first, so it is drawn last in every pass.
+struct NearAndFar {
+    TAV_Container container;
+    TAV_Object* nearSquare;
+    TAV_Object* farSquare;
+
+    NearAndFar()
+    {
+        TAV_ObjectData* square = newSquare();
+        container.addObjectData(square);
+        TAV_Material* red = newColour(1, 0, 0);
+        TAV_Material* green = newColour(0, 1, 0);
+        container.addMaterial(red);
+        container.addMaterial(green);
+
+        nearSquare = new TAV_Object();
+        nearSquare->setData(square);
+        nearSquare->setMaterial(green);
+        nearSquare->setTranslate(0, 0, -2);
+        container.addObject(nearSquare);
+
+        farSquare = new TAV_Object();
+        farSquare->setData(square);
+        farSquare->setMaterial(red);
+        farSquare->setScale(1.5f, 1.5f, 1);
+        farSquare->setTranslate(0, 0, -50);
+        container.addObject(farSquare);
+    }
+};
+
+bool colourWritesOn()
+{
+    GLboolean mask[4] = {GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE};
+    glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+    return mask[0] && mask[1] && mask[2] && mask[3];
+}
+
+float depthAt(int x, int y)
+{
+    float depth = -1;
+    glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    return depth;
+}
+
+// Kept in the build folder, for people to look at.
+void saveFrame(const TestGLContext& gl, const std::string& name)
+{
+    tavtest::writeFramePNG(std::string(TAVLEN_BINARY_DIR) + "/" + name + ".png", gl.width(), gl.height(),
+                           gl.readPixels());
+}
+
+}  // namespace
+
+TEST(Renderer, DepthPassThenDefaultPassShowsOnlyTheNearObject)
+{
+    TestGLContext gl;
+    ASSERT_TRUE(gl.ok());
+    NearAndFar scene;
+    beginFrame();
+
+    TAV_Renderer renderer(2);
+    renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
+    renderer.setPass(1, TAV_Renderer::PASS_DEFAULT);
+    renderer.renderContainer(&scene.container);
+    saveFrame(gl, "scene-near-and-far");
+
+    // The centre is covered by both squares: the near green one wins. Between the two
+    // edges only the far square lies, shown red; outside both, the black background.
+    EXPECT_EQ(0x00ff00ffu, gl.pixel(400, 300));
+    EXPECT_EQ(0xff0000ffu, gl.pixel(400 + 250, 300));
+    EXPECT_EQ(0x000000ffu, gl.pixel(5, 5));
+    EXPECT_TRUE(colourWritesOn());
+}
+
+TEST(Renderer, DepthPassKeepsFarObjectsBehindNearOnesThatWriteNoDepth)
+{
+    TestGLContext gl;
+    ASSERT_TRUE(gl.ok());
+    // A blended material writes no depth of its own, so in a single pass the far square,
+    // drawn after the near one, paints over it; the depth pass has laid the near depth down
+    // before, so the far square fails the test there.
+    const std::unique_ptr<TAV_Material> seeThrough(newColour(0, 1, 0));
+    seeThrough->enableBlending(true);
+    for (const int passCount : {1, 2}) {
+        NearAndFar scene;
+        scene.container.addMaterial(seeThrough.get());
+        scene.nearSquare->setMaterial(seeThrough.get());
+        scene.container.removeObject(scene.nearSquare);
+        scene.container.addObject(scene.nearSquare);  // now drawn first
+        beginFrame();
+
+        TAV_Renderer renderer(passCount);
+        renderer.setPass(passCount - 1, TAV_Renderer::PASS_DEFAULT);
+        if (passCount == 2)
+            renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
+        renderer.renderContainer(&scene.container);
+        EXPECT_EQ(passCount == 2 ? 0x00ff00ffu : 0xff0000ffu, gl.pixel(400, 300)) << passCount << " passes";
+        scene.container.removeMaterial(seeThrough.get());
+    }
+}
+
+TEST(Renderer, DepthPassAloneFillsDepthButNoColour)
+{
+    TestGLContext gl;
+    ASSERT_TRUE(gl.ok());
+    NearAndFar scene;
+    beginFrame();
+
+    TAV_Renderer renderer(1);
+    renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
+    renderer.renderContainer(&scene.container);
+    EXPECT_EQ(0x000000ffu, gl.pixel(400, 300));
+    EXPECT_EQ(0x000000ffu, gl.pixel(650, 300));
+    EXPECT_TRUE(colourWritesOn());
+    // Near square at 2 of 0.1 .. 100, far at 50: orthographic depth is linear in distance.
+    EXPECT_NEAR((2 - 0.1) / 99.9, depthAt(400, 300), 1e-3);
+    EXPECT_NEAR((50 - 0.1) / 99.9, depthAt(650, 300), 1e-3);
+    EXPECT_FLOAT_EQ(1.0f, depthAt(5, 5));
+}
+
+TEST(Renderer, EmptySlotsAreSkipped)
+{
+    TestGLContext gl;
+    ASSERT_TRUE(gl.ok());
+    NearAndFar scene;
+    beginFrame();
+
+    TAV_Renderer renderer(3);
+    renderer.setPass(1, TAV_Renderer::PASS_DEFAULT);
+    renderer.renderContainer(&scene.container);
+    EXPECT_EQ(0x00ff00ffu, gl.pixel(400, 300));
+    EXPECT_EQ(0xff0000ffu, gl.pixel(650, 300));
+}
+
+TEST(Renderer, RenderObjectDrawsOneObjectThroughEveryPass)
+{
+    TestGLContext gl;
+    ASSERT_TRUE(gl.ok());
+    NearAndFar scene;
+    beginFrame();
+
+    TAV_Renderer renderer;  // one slot: the default pass
+    renderer.getPass(0)->setup();
+    renderer.renderObject(scene.farSquare);
+    EXPECT_EQ(0xff0000ffu, gl.pixel(400, 300));
+}
+
+TEST(Renderer, ObjectsWithoutAMeshDrawNothing)
+{
+    TestGLContext gl;
+    ASSERT_TRUE(gl.ok());
+    beginFrame();
+    TAV_Container container;
+    container.addObject(new TAV_Object());
+
+    TAV_Renderer renderer;
+    renderer.renderContainer(&container);
+    TAV_DefaultRenderer::getInstance()->renderContainer(&container);
+    EXPECT_EQ(0x000000ffu, gl.pixel(400, 300));
+}
+
+TEST(DefaultRenderer, DrawsTheNearObjectOverTheFarOne)
+{
+    TestGLContext gl;
+    ASSERT_TRUE(gl.ok());
+    NearAndFar scene;
+    beginFrame();
+
+    TAV_DefaultRenderer::getInstance()->renderContainer(&scene.container);
+    EXPECT_EQ(0x00ff00ffu, gl.pixel(400, 300));
+    EXPECT_EQ(0xff0000ffu, gl.pixel(650, 300));
+    EXPECT_EQ(TAV_DefaultRenderer::getInstance(), TAV_DefaultRenderer::getInstance());
+}
+
+TEST(DefaultRenderer, ActivatesASharedTextureOncePerContainerPass)
+{
+    TestGLContext gl;
+    ASSERT_TRUE(gl.ok());
+    beginFrame();
+    TAV_Container container;
+    TAV_ObjectData* square = newSquare();
+    container.addObjectData(square);
+    auto* shared = new CountingTexture();
+    container.addTexture(shared);
+    for (int i = 0; i < 3; ++i) {
+        auto* object = new TAV_Object();
+        object->setData(square);
+        object->setTexture(shared);
+        container.addObject(object);
+    }
+
+    TAV_DefaultRenderer* renderer = TAV_DefaultRenderer::getInstance();
+    renderer->renderContainer(&container);
+    EXPECT_EQ(1, shared->activations);
+    renderer->renderContainer(&container);
+    EXPECT_EQ(2, shared->activations);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+
+    // An untextured object in between breaks the run: the next one activates again.
+    auto* plain = new TAV_Object();
+    plain->setData(square);
+    container.addObject(plain);
+    auto* last = new TAV_Object();
+    last->setData(square);
+    last->setTexture(shared);
+    container.addObject(last);
+    renderer->renderContainer(&container);
+    EXPECT_EQ(4, shared->activations);
+}
+
+TEST(DefaultPass, ActivatesTheTextureForEveryObject)
+{
+    TestGLContext gl;
+    ASSERT_TRUE(gl.ok());
+    beginFrame();
+    TAV_Container container;
+    TAV_ObjectData* square = newSquare();
+    container.addObjectData(square);
+    auto* shared = new CountingTexture();
+    container.addTexture(shared);
+    for (int i = 0; i < 3; ++i) {
+        auto* object = new TAV_Object();
+        object->setData(square);
+        object->setTexture(shared);
+        container.addObject(object);
+    }
+    TAV_Renderer renderer;
+    renderer.renderContainer(&container);
+    EXPECT_EQ(3, shared->activations);
+}
+
+TEST(RenderPasses, AreSharedAndCountedAndTheLastReleaseDestroysThem)
+{
+    ASSERT_EQ(0, TAV_DepthPass::getInstanceCount());
+    TAV_DepthPass* first = TAV_DepthPass::getInstance();
+    TAV_DepthPass* second = TAV_DepthPass::getInstance();
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(2, TAV_DepthPass::getInstanceCount());
+    second->deleteInstance();
+    EXPECT_EQ(1, TAV_DepthPass::getInstanceCount());
+    first->deleteInstance();
+    EXPECT_EQ(0, TAV_DepthPass::getInstanceCount());
+
+    // After the last release a new instance starts over at one reference.
+    TAV_DepthPass* fresh = TAV_DepthPass::getInstance();
+    EXPECT_EQ(1, TAV_DepthPass::getInstanceCount());
+    fresh->deleteInstance();
+    EXPECT_EQ(0, TAV_DepthPass::getInstanceCount());
+}
+
+TEST(RenderPasses, RenderersHoldOneReferencePerFilledSlot)
+{
+    ASSERT_EQ(0, TAV_DefaultPass::getInstanceCount());
+    ASSERT_EQ(0, TAV_DepthPass::getInstanceCount());
+    {
+        TAV_Renderer single;
+        EXPECT_EQ(1, TAV_DefaultPass::getInstanceCount());
+        TAV_Renderer twoPass(2);
+        EXPECT_EQ(2, twoPass.getPassCount());
+        EXPECT_EQ(nullptr, twoPass.getPass(0));
+        twoPass.setPass(0, TAV_Renderer::PASS_DEPTH);
+        twoPass.setPass(1, TAV_Renderer::PASS_DEFAULT);
+        TAV_DepthPass* depth = TAV_DepthPass::getInstance();
+        EXPECT_EQ(depth, twoPass.getPass(0));
+        depth->deleteInstance();
+        EXPECT_EQ(1, TAV_DepthPass::getInstanceCount());
+        EXPECT_EQ(2, TAV_DefaultPass::getInstanceCount());
+        EXPECT_EQ(single.getPass(0), twoPass.getPass(1));
+    }
+    // The last renderer holding each pass destroyed it.
+    EXPECT_EQ(0, TAV_DefaultPass::getInstanceCount());
+    EXPECT_EQ(0, TAV_DepthPass::getInstanceCount());
+}
+
+TEST(RenderPasses, SetPassIgnoresBadSlotsEmptiesOnUnknownTypesAndReleasesWhatItReplaces)
+{
+    {
+        TAV_Renderer renderer(2);
+        renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
+        renderer.setPass(1, TAV_Renderer::PASS_DEFAULT);
+
+        renderer.setPass(5, TAV_Renderer::PASS_DEFAULT);
+        renderer.setPass(-1, TAV_Renderer::PASS_DEFAULT);
+        EXPECT_EQ(1, TAV_DefaultPass::getInstanceCount());
+        EXPECT_EQ(nullptr, renderer.getPass(5));
+
+        renderer.setPass(0, 7);
+        EXPECT_EQ(nullptr, renderer.getPass(0));
+        EXPECT_EQ(0, TAV_DepthPass::getInstanceCount());
+
+        // Refilling a slot with the pass it holds keeps exactly one reference.
+        renderer.setPass(1, TAV_Renderer::PASS_DEFAULT);
+        EXPECT_EQ(1, TAV_DefaultPass::getInstanceCount());
+        renderer.setPass(1, TAV_Renderer::PASS_DEPTH);
+        EXPECT_EQ(0, TAV_DefaultPass::getInstanceCount());
+        EXPECT_EQ(1, TAV_DepthPass::getInstanceCount());
+    }
+    EXPECT_EQ(0, TAV_DepthPass::getInstanceCount());
+
+    TAV_Renderer none(-3);
+    EXPECT_EQ(0, none.getPassCount());
+}
