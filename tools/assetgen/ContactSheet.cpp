@@ -134,10 +134,14 @@ Image previews(const std::vector<PictureSpec>& catalogue, const std::vector<Imag
     {   // The portrait scene: cow particles, the portrait, the frame mask and a word card.
         Frame f(white);
         Random random(5);
-        for (int i = 0; i < 300; ++i)
-            f.centred(pic("cow_white.png"), random.range(0, 800), random.range(0, 600), 40, 40, Colour(0, 0, 0, 0.5f));
-        for (int i = 0; i < 16; ++i)
-            f.centred(pic("cow_white.png"), random.range(0, 800), random.range(0, 600), 50, 50, orange);
+        for (int i = 0; i < 316; ++i) {
+            const float x = random.range(0, 800);
+            const float y = random.range(0, 600);
+            if (i < 300)
+                f.centred(pic("cow_white.png"), x, y, 40, 40, Colour(0, 0, 0, 0.5f));
+            else
+                f.centred(pic("cow_white.png"), x, y, 50, 50, orange);
+        }
         f.centred(pic("demopeople1.png"), 672, 300, 384, 512);
         f.band(pic("mask01.png"));
         f.centred(pic("act.png"), 200, 150, 256, 128);

@@ -171,8 +171,9 @@ void shaker(Sink out, double at, float gain, uint32_t seed)
     for (long i = 0; i < s.count; ++i) {
         const float t = float(i) / SAMPLE_RATE;
         const float amp = t < 0.012f ? t / 0.012f : pm::exp(-(t - 0.012f) / 0.02f);
-        out.add(s.start + i, fl.high(white(random), 6000.0f, 0.8f) * amp * gain,
-                fr.high(white(random), 6400.0f, 0.8f) * amp * gain);
+        const float l = fl.high(white(random), 6000.0f, 0.8f) * amp * gain;
+        const float r = fr.high(white(random), 6400.0f, 0.8f) * amp * gain;
+        out.add(s.start + i, l, r);
     }
 }
 
@@ -359,7 +360,9 @@ void riser(Sink out, double at, double length, float gain, uint32_t seed)
     for (long i = 0; i < s.count; ++i) {
         const float x = float(i) / float(s.count);
         const float amp = x * x * gain * 2.0f;
-        out.add(s.start + i, fl.band(white(random), cutoff, 2.5f) * amp, fr.band(white(random), cutoff * 1.05f, 2.5f) * amp);
+        const float l = fl.band(white(random), cutoff, 2.5f) * amp;
+        const float r = fr.band(white(random), cutoff * 1.05f, 2.5f) * amp;
+        out.add(s.start + i, l, r);
         cutoff *= climb;
     }
 }
@@ -374,7 +377,9 @@ void swell(Sink out, double at, double length, float gain, uint32_t seed)
         const float x = float(i) / float(s.count);
         const float amp = x * x * x * gain;
         const float m = 0.4f * metal.next();
-        out.add(s.start + i, fl.high(m + white(random), 3500.0f) * amp, fr.high(m + white(random), 3800.0f) * amp);
+        const float l = fl.high(m + white(random), 3500.0f) * amp;
+        const float r = fr.high(m + white(random), 3800.0f) * amp;
+        out.add(s.start + i, l, r);
     }
 }
 

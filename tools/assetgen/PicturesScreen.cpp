@@ -22,6 +22,15 @@ Vec2 toBand(const Image& image, Vec2 p)
     return Vec2(p.x * BAND_WIDTH / float(image.width()), p.y * BAND_HEIGHT / float(image.height()));
 }
 
+// A random point in the box from lo to hi. The two draws are separate statements: within
+// one expression their order is unspecified, and gcc and clang do pick different orders.
+Vec2 randomIn(Random& random, Vec2 lo, Vec2 hi)
+{
+    const float x = random.range(lo.x, hi.x);
+    const float y = random.range(lo.y, hi.y);
+    return Vec2(x, y);
+}
+
 // A band pixel in texture pixels.
 Vec2 texel(const Image& image, Vec2 b)
 {
@@ -117,9 +126,10 @@ void dustAndScratches(Image& image, const PictureContext&)
     Random random(2024u);
     // Specks: small ragged blobs, most dark, some light.
     for (int i = 0; i < 140; ++i) {
-        const Vec2 at(random.range(0.0f, BAND_WIDTH), random.range(0.0f, BAND_HEIGHT));
-        const float size = 0.6f + 2.6f * random.uniform() * random.uniform();
-        const Vec2 radii(size * random.range(0.7f, 1.4f), size * random.range(0.7f, 1.4f));
+        const Vec2 at = randomIn(random, Vec2(0.0f, 0.0f), Vec2(BAND_WIDTH, BAND_HEIGHT));
+        const float smallness = random.uniform();
+        const float size = 0.6f + 2.6f * smallness * random.uniform();
+        const Vec2 radii = randomIn(random, Vec2(0.7f, 0.7f), Vec2(1.4f, 1.4f)) * size;
         const float angle = random.range(0.0f, PI);
         const bool light = random.uniform() < 0.35f;
         const float alpha = light ? random.range(0.5f, 0.9f) : random.range(0.55f, 0.95f);
@@ -128,9 +138,9 @@ void dustAndScratches(Image& image, const PictureContext&)
     }
     // Hairs: thin curls.
     for (int i = 0; i < 7; ++i) {
-        const Vec2 a(random.range(0.0f, BAND_WIDTH), random.range(0.0f, BAND_HEIGHT));
-        const Vec2 b = a + Vec2(random.range(-60.0f, 60.0f), random.range(-40.0f, 40.0f));
-        const Vec2 control = (a + b) * 0.5f + Vec2(random.range(-40.0f, 40.0f), random.range(-40.0f, 40.0f));
+        const Vec2 a = randomIn(random, Vec2(0.0f, 0.0f), Vec2(BAND_WIDTH, BAND_HEIGHT));
+        const Vec2 b = a + randomIn(random, Vec2(-60.0f, -40.0f), Vec2(60.0f, 40.0f));
+        const Vec2 control = (a + b) * 0.5f + randomIn(random, Vec2(-40.0f, -40.0f), Vec2(40.0f, 40.0f));
         const std::vector<Vec2> curl = bezier(a, control, b, 24);
         const float alpha = random.range(0.4f, 0.75f);
         image.fillNear(texel(image, control), 150.0f, inBand(image, [curl](Vec2 p) { return polyline(p, curl, 0.55f); }),
@@ -161,7 +171,7 @@ void dustAndScratches(Image& image, const PictureContext&)
     }
     // A few soft water marks.
     for (int i = 0; i < 3; ++i) {
-        const Vec2 at(random.range(0.0f, BAND_WIDTH), random.range(0.0f, BAND_HEIGHT));
+        const Vec2 at = randomIn(random, Vec2(0.0f, 0.0f), Vec2(BAND_WIDTH, BAND_HEIGHT));
         const float r = random.range(14.0f, 30.0f);
         image.fillNear(texel(image, at), r * 1.4f + 4.0f, inBand(image, [=](Vec2 b) { return ring(b, at, r, 0.8f); }),
                        palette::ink(0.18f));
