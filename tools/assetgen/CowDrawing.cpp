@@ -73,7 +73,7 @@ float side(Vec2 q)
     float d = smoothUnite(body, smoothUnite(neck, dewlap, 0.06f), 0.08f);
     d = smoothUnite(d, smoothUnite(skullSide, jaw, 0.04f), 0.04f);
     // Ear sticking out backwards, and a short horn.
-    d = unite(d, ellipse(q, Vec2(0.58f, -0.18f), Vec2(0.11f, 0.042f), 0.35f));
+    d = unite(d, ellipse(q, Vec2(0.57f, -0.2f), Vec2(0.13f, 0.05f), 0.45f));
     d = unite(d, taperedCapsule(q, Vec2(0.68f, -0.2f), Vec2(0.74f, -0.31f), 0.035f, 0.014f));
     // Legs: the far pair set apart from the near pair, tapering to hooves.
     const Vec2 legTops[4] = {Vec2(0.37f, 0.1f), Vec2(0.17f, 0.1f), Vec2(-0.52f, 0.06f), Vec2(-0.3f, 0.06f)};

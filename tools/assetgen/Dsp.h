@@ -1,13 +1,13 @@
-// Dsp: the small signal-processing pieces the instruments are built from: a sample buffer
-// in stereo, band-limited oscillators, a state-variable filter, envelopes and pitch.
+// Dsp: the small signal-processing pieces the instruments are built from: a stereo bus and
+// the sink that feeds buses, band-limited oscillators, a state-variable filter, envelopes
+// and pitch. They are a few lines each and read best side by side, so they share a header.
 //
-// Everything runs at SAMPLE_RATE and in single precision apart from oscillator phases of
-// long notes. Nothing here allocates after construction, keeps global state or draws
-// random numbers except from a Random it is handed, so rendering is repeatable.
+// Everything runs at SAMPLE_RATE in single precision, apart from oscillator phases. Nothing
+// here allocates after construction or keeps global state, so rendering is repeatable.
 #pragma once
 
-#include <algorithm>
-#include <cmath>
+#include <algorithm>  // Required for: std::max
+#include <cmath>      // Required for: std::lround, std::fmin
 #include <cstddef>
 #include <vector>
 

@@ -8,7 +8,7 @@
 // pixels, (0, 0) the top-left pixel, pixel centres at integer + 0.5.
 #pragma once
 
-#include <algorithm>
+#include <algorithm>  // Required for: std::min, std::max in fillNear
 #include <cstdint>
 #include <string>
 #include <vector>

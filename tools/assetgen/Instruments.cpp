@@ -1,5 +1,7 @@
 #include "Instruments.h"
 
+#include <cmath>  // Required for: std::fmin, std::fmax
+
 #include "PortableMath.h"
 #include "Random.h"
 

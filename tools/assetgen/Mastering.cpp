@@ -1,7 +1,7 @@
 #include "Mastering.h"
 
 #include <algorithm>  // Required for: std::min, std::max
-#include <cmath>      // Required for: std::log10, std::tan
+#include <cmath>      // Required for: std::fabs, std::sqrt, M_PI
 #include <deque>
 #include <vector>
 

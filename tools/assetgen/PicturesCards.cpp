@@ -1,5 +1,5 @@
 // The word cards shown during the music, and the credits and closing cards at the end.
-#include <cmath>  // Required for: std::cos, std::sin
+#include <algorithm>  // Required for: std::min
 
 #include "CowDrawing.h"
 #include "Painters.h"

@@ -1,5 +1,5 @@
 // The cow pictures: the white sprite, the portrait, and the chrome environment map.
-#include <cmath>  // Required for: std::sqrt, std::atan2
+#include <cmath>  // Required for: std::sqrt, std::fabs
 
 #include "CowDrawing.h"
 #include "Noise.h"
@@ -42,17 +42,17 @@ float patches(Vec2 p, float featurePx, uint32_t seed, float level)
 
 namespace painters {
 
-// "data/demopeople1.png": one of the demo people, a cow in a T-shirt with headphones round
-// the neck, standing. The demo shows it 512 tall at the right edge and stretches it between
+// "data/demopeople1.png": one of the demo people, a cow in a T-shirt with headphones,
+// standing. The demo shows it 512 tall at the right edge and stretches it between
 // 256 and 512 wide in time with the music, sometimes upside down, over white with
 // particles; so the figure fills the height, reads at any width and has a dark outline.
 void portrait(Image& image, const PictureContext&)
 {
-    const float w = float(image.width()), h = float(image.height());
-    const float u = w / 256.0f;
-    const float cx = w * 0.5f;
-    auto P = [&](float x, float y) { return Vec2(cx + x * u, y * u * (h / w) * 0.5f); };
-    const float R = u;  // radii scale with the width
+    // Designed on a 256 x 512 grid: x from the middle, y from the top.
+    const float u = float(image.width()) / 256.0f;
+    const float cx = float(image.width()) * 0.5f;
+    auto P = [&](float x, float y) { return Vec2(cx + x * u, y * u); };
+    const float R = u;
 
     // Limbs and body as distances in pixels.
     auto arm = [&](Vec2 p, float s) {
@@ -109,7 +109,7 @@ void portrait(Image& image, const PictureContext&)
         return intersect(unite(leg(p, 1.0f), leg(p, -1.0f)) - 1.0f * u, p.y - P(0.0f, 404.0f).y);
     }, palette::smoke());
     image.fill([&](Vec2 p) { return unite(sleeve(p, 1.0f), sleeve(p, -1.0f)) + 2.0f * u; }, palette::ink());
-    image.fill([&](Vec2 p) { return torsoShape(p) + 0.0f; }, palette::orange());
+    image.fill(torsoShape, palette::orange());
     image.fill([&](Vec2 p) { return unite(sleeve(p, 1.0f), sleeve(p, -1.0f)); }, palette::orange());
     image.fill([&](Vec2 p) { return intersect(torsoShape(p), std::fabs(p.y - P(0.0f, 372.0f).y) - 2.0f * u); },
                palette::ink(0.5f));

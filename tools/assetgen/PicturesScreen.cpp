@@ -1,7 +1,8 @@
 // The screen layers: film grain, the frame mask, dust and scratches, the background, and
 // the dot. The three full-band layers are 1024 x 512 textures shown over the 800 x 512 band,
 // so they are designed in band pixels and mapped with BAND_SQUEEZE.
-#include <cmath>  // Required for: std::exp, std::sin, std::fabs
+#include <algorithm>  // Required for: std::max
+#include <cmath>      // Required for: std::fabs, std::fmod
 
 #include "Noise.h"
 #include "Painters.h"

@@ -1,6 +1,6 @@
 // The title pictures: the logo, the lens overlay and the pennant of the opening, and the
 // closing emblem.
-#include <cmath>  // Required for: std::cos, std::sin
+#include <cmath>  // Required for: std::fabs
 
 #include "CowDrawing.h"
 #include "Noise.h"
@@ -48,7 +48,8 @@ void logo(Image& image, const PictureContext& context)
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             headMask.set(x, y, clamp(0.5f - headShape(Vec2(float(x) + 0.5f, float(y) + 0.5f)), 0.0f, 1.0f));
-    const float rimPx = w * 0.022f, edgePx = w * 0.008f;
+    // Thin enough that the horns keep their shape in the silhouette.
+    const float rimPx = w * 0.012f, edgePx = w * 0.007f;
     image.fillMask(headMask.dilated(rimPx + edgePx), 0, 0, palette::ink());
     image.fillMask(headMask.dilated(rimPx), 0, 0, palette::paper());
 

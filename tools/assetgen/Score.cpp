@@ -1,7 +1,7 @@
 #include "Score.h"
 
 #include <algorithm>  // Required for: std::min, std::max
-#include <cmath>      // Required for: std::exp, std::pow
+#include <cmath>      // Required for: std::lround
 
 #include "EchoDelay.h"
 #include "Instruments.h"
@@ -276,7 +276,7 @@ void outro(Buses& b)
                           chord.pad[n] + 12.0f, 1.0f, -0.3f + 0.2f * float(n));
         }
         if (bar >= 1) {
-            in::softBass(b.plain(0.45f), at, last ? 3.0 : 1.4, chord.bass - 12.0f, 1.0f);
+            in::softBass(b.plain(0.34f), at, last ? 3.0 : 1.4, chord.bass - 12.0f, 1.0f);
             if (!last)
                 in::softBass(b.plain(0.35f), barTime(bar, 3), 0.4, chord.bass, 1.0f);
         }

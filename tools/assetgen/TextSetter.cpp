@@ -3,7 +3,7 @@
 #include <ft2build.h>  // Required for: FreeType's configuration macros
 #include FT_FREETYPE_H  // Required for: FT_Load_Glyph, FT_Render_Glyph, FT_Set_Transform
 
-#include <cmath>      // Required for: std::floor, std::lround, std::cos, std::sin
+#include <cmath>      // Required for: std::floor, std::lround, std::sqrt
 #include <stdexcept>
 
 #include "PortableMath.h"

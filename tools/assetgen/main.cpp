@@ -8,16 +8,17 @@
 // The output is the same bytes on every run: all chance comes from fixed seeds, and the
 // Ogg stream has a fixed serial number. Work is spread over two threads (the music is the
 // longest task and starts first); each task writes its own file.
+#include <sys/stat.h>  // Required for: mkdir()
+
 #include <atomic>
+#include <cerrno>      // Required for: errno, EEXIST
 #include <chrono>
-#include <cstdio>
-#include <cstring>
+#include <cstdio>      // Required for: std::printf, std::fprintf
 #include <exception>
 #include <functional>
 #include <mutex>
 #include <stdexcept>
 #include <string>
-#include <sys/stat.h>  // Required for: mkdir()
 #include <thread>
 #include <vector>
 
