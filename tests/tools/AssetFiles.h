@@ -28,7 +28,10 @@ struct Picture {
     int bitDepth = 0;
     std::vector<uint8_t> pixels;  // rows top first, `channels` bytes per pixel
 
-    uint8_t at(int x, int y, int channel) const { return pixels[(size_t(y) * size_t(width) + size_t(x)) * size_t(channels) + size_t(channel)]; }
+    uint8_t at(int x, int y, int channel) const
+    {
+        return pixels[(size_t(y) * size_t(width) + size_t(x)) * size_t(channels) + size_t(channel)];
+    }
     uint8_t alpha(int x, int y) const { return channels == 4 ? at(x, y, 3) : 255; }
 };
 

@@ -70,11 +70,11 @@ std::vector<double> halveAlpha(const std::vector<double>& alpha, int& width, int
 {
     const int w = width / 2, h = height / 2;
     std::vector<double> out(size_t(w) * size_t(h));
+    auto at = [&](int x, int y) { return alpha[size_t(y) * size_t(width) + size_t(x)]; };
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             out[size_t(y) * size_t(w) + size_t(x)] =
-                (alpha[size_t(2 * y) * size_t(width) + size_t(2 * x)] + alpha[size_t(2 * y) * size_t(width) + size_t(2 * x + 1)] +
-                 alpha[size_t(2 * y + 1) * size_t(width) + size_t(2 * x)] + alpha[size_t(2 * y + 1) * size_t(width) + size_t(2 * x + 1)]) / 4.0;
+                (at(2 * x, 2 * y) + at(2 * x + 1, 2 * y) + at(2 * x, 2 * y + 1) + at(2 * x + 1, 2 * y + 1)) / 4.0;
     width = w;
     height = h;
     return out;

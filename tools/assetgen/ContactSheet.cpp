@@ -56,7 +56,7 @@ Image contactSheet(const std::vector<PictureSpec>& catalogue, const std::vector<
     TextSetter::Style style;
     style.sizePx = 13.0f;
     style.hinted = true;
-    Mask labels(SHEET_WIDTH, height);
+    CoverageMask labels(SHEET_WIDTH, height);
     for (size_t i = 0; i < catalogue.size(); ++i) {
         const Placement& r = places[i];
         checkerboard(sheet, r);
@@ -94,7 +94,9 @@ public:
     }
     void letterbox()
     {
-        image.paintAll([&](Vec2 p) { return (p.y < 44.0f || p.y >= 556.0f) ? Colour(0, 0, 0, 1) : image.at(int(p.x), int(p.y)); });
+        image.paintAll([&](Vec2 p) {
+            return (p.y < 44.0f || p.y >= 556.0f) ? Colour(0, 0, 0, 1) : image.at(int(p.x), int(p.y));
+        });
     }
     Image image;
 };

@@ -92,7 +92,7 @@ void Image::set(int x, int y, Colour c)
     p[3] = a;
 }
 
-void Image::fillMask(const Mask& mask, int x, int y, Colour c)
+void Image::fillMask(const CoverageMask& mask, int x, int y, Colour c)
 {
     paintMask(mask, x, y, [c](Vec2) { return c; });
 }

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "Mask.h"
+#include "CoverageMask.h"
 #include "Shapes.h"
 
 // A straight (not premultiplied) colour, components 0 to 1.
@@ -95,10 +95,10 @@ public:
     }
 
     // Lays colour c over the image through a mask placed with its top-left at (x, y).
-    void fillMask(const Mask& mask, int x, int y, Colour c);
+    void fillMask(const CoverageMask& mask, int x, int y, Colour c);
     // The same, taking the colour per pixel from paint(point).
     template <class Paint>
-    void paintMask(const Mask& mask, int ox, int oy, const Paint& paint)
+    void paintMask(const CoverageMask& mask, int ox, int oy, const Paint& paint)
     {
         for (int y = 0; y < mask.height(); ++y)
             for (int x = 0; x < mask.width(); ++x) {

@@ -6,10 +6,10 @@ using namespace shapes;
 
 namespace painters {
 
-Mask textLine(const Image& image, const TextSetter& font, const std::string& text, float centreX, float baselineY,
+CoverageMask textLine(const Image& image, const TextSetter& font, const std::string& text, float centreX, float baselineY,
               const TextSetter::Style& style)
 {
-    Mask mask(image.width(), image.height());
+    CoverageMask mask(image.width(), image.height());
     font.drawCentred(mask, text, centreX, baselineY, style);
     return mask;
 }
@@ -25,14 +25,14 @@ float sizeForWidth(const TextSetter& font, const std::string& text, float widthP
     return 100.0f * (widthPx - tracking) / width100;
 }
 
-void outlinedText(Image& image, const Mask& text, Colour fill, Colour outlineColour, float outlineWidthPx)
+void outlinedText(Image& image, const CoverageMask& text, Colour fill, Colour outlineColour, float outlineWidthPx)
 {
     if (outlineWidthPx > 0.0f)
         image.fillMask(text.dilated(outlineWidthPx), 0, 0, outlineColour);
     image.fillMask(text, 0, 0, fill);
 }
 
-void glow(Image& image, const Mask& mask, Colour colour, int radiusPx, int dx, int dy)
+void glow(Image& image, const CoverageMask& mask, Colour colour, int radiusPx, int dx, int dy)
 {
     image.fillMask(mask.blurred(radiusPx), dx, dy, colour);
 }

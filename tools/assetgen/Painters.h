@@ -9,7 +9,7 @@
 #include <string>
 
 #include "Image.h"
-#include "Mask.h"
+#include "CoverageMask.h"
 #include "Pictures.h"
 #include "TextSetter.h"
 
@@ -49,14 +49,14 @@ void finalCard(Image& image, const PictureContext& context);
 // Shared helpers (Painters.cpp).
 
 // A line of text as a mask the size of the image, centred on centreX.
-Mask textLine(const Image& image, const TextSetter& font, const std::string& text, float centreX, float baselineY,
+CoverageMask textLine(const Image& image, const TextSetter& font, const std::string& text, float centreX, float baselineY,
               const TextSetter::Style& style);
 // Text size that makes `text` exactly widthPx wide (for a given squeeze and tracking).
 float sizeForWidth(const TextSetter& font, const std::string& text, float widthPx, TextSetter::Style style);
 // Paints text with an outline of outlineWidthPx in outlineColour under it.
-void outlinedText(Image& image, const Mask& text, Colour fill, Colour outlineColour, float outlineWidthPx);
+void outlinedText(Image& image, const CoverageMask& text, Colour fill, Colour outlineColour, float outlineWidthPx);
 // A soft drop shadow or glow of a mask, blurred by radiusPx and shifted by (dx, dy).
-void glow(Image& image, const Mask& mask, Colour colour, int radiusPx, int dx = 0, int dy = 0);
+void glow(Image& image, const CoverageMask& mask, Colour colour, int radiusPx, int dx = 0, int dy = 0);
 // A small isometric LED cube icon (three faces), the demo's figure in miniature.
 void ledCubeIcon(Image& image, Vec2 centrePx, float sizePx, Colour top, Colour left, Colour right);
 

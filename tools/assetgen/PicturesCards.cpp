@@ -12,7 +12,7 @@ using namespace painters;
 namespace {
 
 // Sets a line turned by angleRad about its centre.
-void turnedLine(Mask& mask, const TextSetter& font, const std::string& text, Vec2 centre, float angleRad,
+void turnedLine(CoverageMask& mask, const TextSetter& font, const std::string& text, Vec2 centre, float angleRad,
                 const TextSetter::Style& style)
 {
     const float width = font.measure(text, style);
@@ -44,7 +44,7 @@ void wordCard(Image& image, const PictureContext& context, const std::string& wo
     TextSetter::Style style;
     style.trackingPx = 2.0f * u;
     style.sizePx = std::min(sizeForWidth(font, word, half.x * 1.5f, style), 62.0f * u);
-    Mask text(image.width(), image.height());
+    CoverageMask text(image.width(), image.height());
     turnedLine(text, font, word, c + rotate(Vec2(0.0f, -5.0f * u), tilt), tilt, style);
     image.fillMask(text, 0, 0, palette::paper());
     for (int i = 0; i < 5; ++i) {
@@ -72,7 +72,7 @@ void textLines(Image& image, const PictureContext& context, const std::vector<Te
         style.sizePx = line.sizePx;
         style.trackingPx = line.trackingPx;
         style.hinted = line.sizePx < 20.0f;
-        const Mask mask = textLine(image, font, line.text, float(image.width()) * 0.5f, line.baselineY, style);
+        const CoverageMask mask = textLine(image, font, line.text, float(image.width()) * 0.5f, line.baselineY, style);
         image.fillMask(mask, 0, 0, line.colour);
     }
 }
@@ -132,7 +132,7 @@ void brightIdea(Image& image, const PictureContext& context)
     TextSetter::Style style;
     style.trackingPx = 4.0f;
     style.sizePx = sizeForWidth(font, "BRIGHT", w * 0.86f, style);
-    Mask text(image.width(), image.height());
+    CoverageMask text(image.width(), image.height());
     font.drawCentred(text, "BRIGHT", w * 0.5f, h * 0.44f, style);
     TextSetter::Style second = style;
     second.sizePx = sizeForWidth(font, "IDEA!", w * 0.72f, style);
@@ -150,9 +150,9 @@ void brightIdea(Image& image, const PictureContext& context)
             const Vec2 at(x, y);
             image.fillNear(at, pitch, [&](Vec2 p) { return box(p, at, Vec2(pitch * 0.36f, pitch * 0.36f), pitch * 0.12f); },
                            lit ? palette::ink() : palette::ink(0.1f));
+            const Vec2 glint = at + Vec2(-0.14f, -0.14f) * pitch;
             if (lit)
-                image.fillNear(at, pitch, [&](Vec2 p) { return circle(p, at + Vec2(-0.14f, -0.14f) * pitch, pitch * 0.07f); },
-                               palette::paper(0.35f));
+                image.fillNear(at, pitch, [&](Vec2 p) { return circle(p, glint, pitch * 0.07f); }, palette::paper(0.35f));
         }
 }
 
@@ -235,7 +235,7 @@ void finalCard(Image& image, const PictureContext& context)
     TextSetter::Style style;
     style.trackingPx = 8.0f;
     style.sizePx = sizeForWidth(font, "TAVLEN", 380.0f, style);
-    const Mask word = textLine(image, font, "TAVLEN", 256.0f, 128.0f, style);
+    const CoverageMask word = textLine(image, font, "TAVLEN", 256.0f, 128.0f, style);
     glow(image, word, palette::orange(0.7f), 7);
     outlinedText(image, word, palette::paper(), palette::orange(), 2.0f);
     for (int i = 0; i < 15; ++i) {

@@ -90,7 +90,7 @@ void portrait(Image& image, const PictureContext&)
     };
 
     // A soft orange aura so the figure stands out of the particle swarm, then the outline.
-    Mask aura(image.width(), image.height());
+    CoverageMask aura(image.width(), image.height());
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             aura.set(x, y, clamp(0.5f - figure(Vec2(float(x) + 0.5f, float(y) + 0.5f)), 0.0f, 1.0f));

@@ -115,7 +115,7 @@ void frameMask(Image& image, const PictureContext& context)
     style.sizePx = 11.0f;
     style.trackingPx = 3.0f;
     style.squeeze = float(image.width()) / BAND_WIDTH;
-    Mask text(image.width(), image.height());
+    CoverageMask text(image.width(), image.height());
     font.draw(text, "TAVLEN", 56.0f * style.squeeze, float(image.height()) * (BAND_HEIGHT - 22.0f) / BAND_HEIGHT, style);
     image.fillMask(text, 0, 0, palette::paper(0.8f));
 }

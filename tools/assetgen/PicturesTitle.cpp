@@ -33,7 +33,7 @@ void logo(Image& image, const PictureContext& context)
     style.squeeze = LOGO_SQUEEZE;
     style.trackingPx = w * 0.012f;
     style.sizePx = sizeForWidth(font, "TAVLEN", w * 0.8f, style);
-    const Mask word = textLine(image, font, "TAVLEN", w * 0.5f, h * 0.82f, style);
+    const CoverageMask word = textLine(image, font, "TAVLEN", w * 0.5f, h * 0.82f, style);
 
     const Vec2 headCentre(w * 0.5f, h * 0.37f);
     const float headScale = h * 0.17f;
@@ -44,7 +44,7 @@ void logo(Image& image, const PictureContext& context)
 
     // A white rim with a dark edge around the head, like a sticker; the word gets only its
     // dark outline, so that its letters stay apart in the silhouette.
-    Mask headMask(image.width(), image.height());
+    CoverageMask headMask(image.width(), image.height());
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             headMask.set(x, y, clamp(0.5f - headShape(Vec2(float(x) + 0.5f, float(y) + 0.5f)), 0.0f, 1.0f));
@@ -88,7 +88,7 @@ void lens(Image& image, const PictureContext& context)
     }
     // The focus scale along the upper arc and the maker's line along the lower one.
     const TextSetter font = context.font("DejaVuSans-Bold.ttf");
-    Mask text(image.width(), image.height());
+    CoverageMask text(image.width(), image.height());
     TextSetter::Style style;
     style.sizePx = 15.0f * u;
     const char* const marks[] = {"∞", "10", "5", "3", "2", "1.5"};
@@ -181,7 +181,8 @@ void pennant(Image& image, const PictureContext& context)
     TextSetter::Style style;
     style.trackingPx = 1.0f * u;
     style.sizePx = sizeForWidth(font, "TAVLEN", 110.0f * u, style);
-    Mask word = textLine(image, font, "TAVLEN", 128.0f * u, mid + 0.36f * font.capHeight(style) + wave(128.0f * u), style);
+    const float baseline = mid + 0.36f * font.capHeight(style) + wave(128.0f * u);
+    CoverageMask word = textLine(image, font, "TAVLEN", 128.0f * u, baseline, style);
     outlinedText(image, word, palette::paper(), palette::ink(), 2.0f * u);
 }
 
@@ -210,7 +211,7 @@ void emblem(Image& image, const PictureContext& context)
     style.trackingPx = 0.0f;
     const float natural = font.measure(rim, style);
     style.trackingPx = (circumference - natural) / float(TextSetter::decode(rim).size());
-    Mask text(image.width(), image.height());
+    CoverageMask text(image.width(), image.height());
     float angle = radians(-90.0f) - 0.5f * font.measure("TAVLEN", style) / radius;
     for (char32_t g : TextSetter::decode(rim)) {
         const Vec2 pen = c + Vec2(pm::cos(angle), pm::sin(angle)) * radius;
@@ -227,17 +228,19 @@ void emblem(Image& image, const PictureContext& context)
                    lit ? palette::orange() : palette::smoke());
     }
     // The head, a soft glow behind it, and the name under it.
-    Mask halo(image.width(), image.height());
+    CoverageMask halo(image.width(), image.height());
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            halo.set(x, y, clamp(0.5f - circle(Vec2(float(x) + 0.5f, float(y) + 0.5f), c + Vec2(0, -20.0f * u), 110.0f * u) / (60.0f * u), 0.0f, 1.0f));
+        for (int x = 0; x < image.width(); ++x) {
+            const float d = circle(Vec2(float(x) + 0.5f, float(y) + 0.5f), c + Vec2(0, -20.0f * u), 110.0f * u);
+            halo.set(x, y, clamp(0.5f - d / (60.0f * u), 0.0f, 1.0f));
+        }
     image.fillMask(halo, 0, 0, palette::orange(0.35f));
     cow::HeadStyle headStyle;
     cow::paintHead(image, c + Vec2(0.0f, -28.0f * u), 78.0f * u, 1.0f, headStyle);
     TextSetter::Style nameStyle;
     nameStyle.trackingPx = 6.0f * u;
     nameStyle.sizePx = sizeForWidth(font, "TAVLEN", 200.0f * u, nameStyle);
-    const Mask name = textLine(image, font, "TAVLEN", c.x, c.y + 140.0f * u, nameStyle);
+    const CoverageMask name = textLine(image, font, "TAVLEN", c.x, c.y + 140.0f * u, nameStyle);
     image.fillMask(name, 0, 0, palette::paper());
 }
 

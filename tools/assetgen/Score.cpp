@@ -257,7 +257,8 @@ void breakAndHits(Buses& b, std::vector<double>& kicks)
 // last A minor that fades out before 67 s.
 void outro(Buses& b)
 {
-    const Chord* bars[11] = {&F_MAJ7, &G_SIX, &E_MIN7, &A_MIN9, &F_MAJ7, &G_SIX, &E_MIN7, &A_MIN9, &F_MAJ7, &G_SIX, &A_MIN9};
+    const Chord* bars[11] = {&F_MAJ7, &G_SIX, &E_MIN7, &A_MIN9, &F_MAJ7, &G_SIX,
+                             &E_MIN7, &A_MIN9, &F_MAJ7, &G_SIX, &A_MIN9};
     auto barTime = [](int bar, double beat) { return OUTRO + (bar * 4 + beat) * OUTRO_BEAT; };
     auto softCutoff = [](double) { return 1500.0f; };
     for (int bar = 0; bar < 11; ++bar) {
@@ -293,8 +294,10 @@ void outro(Buses& b)
                 in::kick(b.plain(0.45f), at, 1.0f);
             if (beat == 1 || beat == 3)
                 in::rim(b.roomy(0.3f, 0.4f), at, 1.0f, 0.1f);
-            for (double half : {0.0, 0.5})
-                in::hat(b.plain(half > 0.0 ? 0.1f : 0.06f), at + half * OUTRO_BEAT, 1.0f, 0.03f, 0.25f, seedFor(at + half, 31));
+            for (double half : {0.0, 0.5}) {
+                const double h = at + half * OUTRO_BEAT;
+                in::hat(b.plain(half > 0.0 ? 0.1f : 0.06f), h, 1.0f, 0.03f, 0.25f, seedFor(h, 31));
+            }
         }
 
     // The hook, slower and on bells, over the emblem (bars 2 and 3).

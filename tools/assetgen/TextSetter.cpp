@@ -61,7 +61,7 @@ float TextSetter::capHeight(const Style& style) const
     return float(face->glyph->metrics.height) / 64.0f;
 }
 
-void TextSetter::draw(Mask& target, const std::string& text, float penX, float baselineY, const Style& style) const
+void TextSetter::draw(CoverageMask& target, const std::string& text, float penX, float baselineY, const Style& style) const
 {
     FT_Set_Char_Size(face, 0, FT_F26Dot6(std::lround(style.sizePx * 64.0f)), 72, 72);
     const float matrix[4] = {style.squeeze, 0.0f, 0.0f, 1.0f};
@@ -79,12 +79,14 @@ void TextSetter::draw(Mask& target, const std::string& text, float penX, float b
     }
 }
 
-void TextSetter::drawCentred(Mask& target, const std::string& text, float centreX, float baselineY, const Style& style) const
+void TextSetter::drawCentred(CoverageMask& target, const std::string& text, float centreX, float baselineY,
+                     const Style& style) const
 {
     draw(target, text, centreX - 0.5f * measure(text, style), baselineY, style);
 }
 
-float TextSetter::drawTurnedGlyph(Mask& target, char32_t codepoint, float penX, float penY, float angleRad, const Style& style) const
+float TextSetter::drawTurnedGlyph(CoverageMask& target, char32_t codepoint, float penX, float penY, float angleRad,
+                          const Style& style) const
 {
     FT_Set_Char_Size(face, 0, FT_F26Dot6(std::lround(style.sizePx * 64.0f)), 72, 72);
     const float c = pm::cos(angleRad), s = pm::sin(angleRad);
@@ -119,7 +121,8 @@ std::u32string TextSetter::decode(const std::string& utf8)
     return out;
 }
 
-float TextSetter::renderGlyph(Mask& target, unsigned glyphIndex, float penX, float penY, const float m[4], bool hinted) const
+float TextSetter::renderGlyph(CoverageMask& target, unsigned glyphIndex, float penX, float penY, const float m[4],
+                              bool hinted) const
 {
     // m is column-major: {xx, yx, xy, yy}.
     // The whole-pixel part of the pen goes to the bitmap's placement, the fraction to

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "Mask.h"
+#include "CoverageMask.h"
 
 struct FT_LibraryRec_;
 struct FT_FaceRec_;
@@ -35,19 +35,22 @@ public:
     float capHeight(const Style& style) const;
 
     // Sets a line with its pen starting at (penX, baselineY) into `target`.
-    void draw(Mask& target, const std::string& text, float penX, float baselineY, const Style& style) const;
+    void draw(CoverageMask& target, const std::string& text, float penX, float baselineY, const Style& style) const;
     // The same, centred on centreX.
-    void drawCentred(Mask& target, const std::string& text, float centreX, float baselineY, const Style& style) const;
+    void drawCentred(CoverageMask& target, const std::string& text, float centreX, float baselineY,
+                     const Style& style) const;
     // One glyph turned by angleRad (clockwise on screen, since y points down) about its
     // pen position; returns its advance along the turned baseline.
-    float drawTurnedGlyph(Mask& target, char32_t codepoint, float penX, float penY, float angleRad, const Style& style) const;
+    float drawTurnedGlyph(CoverageMask& target, char32_t codepoint, float penX, float penY, float angleRad,
+                          const Style& style) const;
 
     // The characters of a UTF-8 string.
     static std::u32string decode(const std::string& utf8);
 
 private:
     // Renders one glyph at a fractional pen position with a 2x2 transform.
-    float renderGlyph(Mask& target, unsigned glyphIndex, float penX, float penY, const float matrix[4], bool hinted) const;
+    float renderGlyph(CoverageMask& target, unsigned glyphIndex, float penX, float penY, const float matrix[4],
+                      bool hinted) const;
 
     FT_LibraryRec_* library = nullptr;
     FT_FaceRec_* face = nullptr;

@@ -1,4 +1,4 @@
-#include "Mask.h"
+#include "CoverageMask.h"
 
 #include <algorithm>  // Required for: std::max, std::min
 #include <cmath>      // Required for: std::floor, std::ceil, std::sqrt
@@ -29,26 +29,26 @@ void boxPassTransposed(const std::vector<float>& in, int width, int height, int 
 
 }  // namespace
 
-Mask::Mask(int width, int height)
+CoverageMask::CoverageMask(int width, int height)
     : widthPx(width), heightPx(height), samples(size_t(width) * size_t(height), 0.0f)
 {
 }
 
-float Mask::at(int x, int y) const
+float CoverageMask::at(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= widthPx || y >= heightPx)
         return 0.0f;
     return samples[size_t(y) * size_t(widthPx) + size_t(x)];
 }
 
-void Mask::set(int x, int y, float value)
+void CoverageMask::set(int x, int y, float value)
 {
     if (x < 0 || y < 0 || x >= widthPx || y >= heightPx)
         return;
     samples[size_t(y) * size_t(widthPx) + size_t(x)] = value;
 }
 
-void Mask::add(int x, int y, float value)
+void CoverageMask::add(int x, int y, float value)
 {
     if (x < 0 || y < 0 || x >= widthPx || y >= heightPx)
         return;
@@ -56,7 +56,7 @@ void Mask::add(int x, int y, float value)
     s = std::min(1.0f, s + value);
 }
 
-float Mask::sample(float x, float y) const
+float CoverageMask::sample(float x, float y) const
 {
     const float fx = x - 0.5f, fy = y - 0.5f;
     const int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
@@ -66,14 +66,14 @@ float Mask::sample(float x, float y) const
     return top * (1.0f - ty) + bottom * ty;
 }
 
-Mask Mask::dilated(float radiusPx) const
+CoverageMask CoverageMask::dilated(float radiusPx) const
 {
     // Distance from every pixel centre to the nearest pixel that is at least half
     // covered (exact Euclidean distance transform), then a one-pixel soft edge at the
     // grown radius. The original coverage is kept where it is larger, so thin or faint
     // parts do not vanish.
     const std::vector<float> distance = distanceToCovered();
-    Mask out(widthPx, heightPx);
+    CoverageMask out(widthPx, heightPx);
     for (size_t i = 0; i < samples.size(); ++i) {
         const float grown = std::min(1.0f, std::max(0.0f, radiusPx + 1.0f - distance[i]));
         out.samples[i] = std::max(samples[i], grown);
@@ -81,7 +81,7 @@ Mask Mask::dilated(float radiusPx) const
     return out;
 }
 
-std::vector<float> Mask::distanceToCovered() const
+std::vector<float> CoverageMask::distanceToCovered() const
 {
     const float INF = 1e20f;
     const int n = std::max(widthPx, heightPx);
@@ -145,9 +145,9 @@ std::vector<float> Mask::distanceToCovered() const
     return squared;
 }
 
-Mask Mask::blurred(int radiusPx) const
+CoverageMask CoverageMask::blurred(int radiusPx) const
 {
-    Mask out(widthPx, heightPx);
+    CoverageMask out(widthPx, heightPx);
     if (radiusPx <= 0) {
         out.samples = samples;
         return out;

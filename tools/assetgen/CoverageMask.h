@@ -1,5 +1,5 @@
-// Mask: a grey coverage raster (0 = empty, 1 = covered), the form text and soft shapes take
-// before they are coloured into an Image.
+// CoverageMask: a grey coverage raster (0 = empty, 1 = covered), the form text and soft
+// shapes take before they are coloured into an Image.
 //
 // Owns its samples. Coordinates are pixels, (0, 0) the top-left pixel; reads outside the
 // raster give 0, so shapes may run off the edge.
@@ -7,9 +7,9 @@
 
 #include <vector>
 
-class Mask {
+class CoverageMask {
 public:
-    Mask(int width, int height);
+    CoverageMask(int width, int height);
 
     int width() const { return widthPx; }
     int height() const { return heightPx; }
@@ -22,11 +22,11 @@ public:
     float sample(float x, float y) const;
 
     // Grown by radiusPx in every direction (a round maximum filter): outlines for text.
-    Mask dilated(float radiusPx) const;
+    CoverageMask dilated(float radiusPx) const;
     // Distance in pixels from each pixel centre to the nearest at least half-covered one.
     std::vector<float> distanceToCovered() const;
     // Softened by three box passes of radiusPx (close to a Gaussian): glows and shadows.
-    Mask blurred(int radiusPx) const;
+    CoverageMask blurred(int radiusPx) const;
 
 private:
     int widthPx;
