@@ -30,15 +30,15 @@ void checkerboard(Image& sheet, const Placement& r)
 
 }  // namespace
 
-Image contactSheet(const std::vector<PictureSpec>& catalogue, const std::vector<Image>& images,
+Image contactSheet(const std::vector<PictureRecipe>& catalogue, const std::vector<Image>& images,
                    const PictureContext& context)
 {
     // Flow layout: pictures wider than 512 are shown at half size, the rest 1:1.
     std::vector<Placement> places;
     int x = MARGIN, y = MARGIN, rowHeight = 0;
-    for (const PictureSpec& spec : catalogue) {
-        const int shrink = spec.width > 512 ? 2 : 1;
-        const int w = spec.width / shrink, h = spec.height / shrink;
+    for (const PictureRecipe& recipe : catalogue) {
+        const int shrink = recipe.width > 512 ? 2 : 1;
+        const int w = recipe.width / shrink, h = recipe.height / shrink;
         if (x + w + MARGIN > SHEET_WIDTH) {
             x = MARGIN;
             y += rowHeight + LABEL_HEIGHT + MARGIN;
@@ -101,7 +101,7 @@ public:
     Image image;
 };
 
-const Image& find(const std::vector<PictureSpec>& catalogue, const std::vector<Image>& images, const char* name)
+const Image& find(const std::vector<PictureRecipe>& catalogue, const std::vector<Image>& images, const char* name)
 {
     for (size_t i = 0; i < catalogue.size(); ++i)
         if (std::string(catalogue[i].file) == std::string("data/") + name)
@@ -111,7 +111,7 @@ const Image& find(const std::vector<PictureSpec>& catalogue, const std::vector<I
 
 }  // namespace
 
-Image previews(const std::vector<PictureSpec>& catalogue, const std::vector<Image>& images)
+Image previews(const std::vector<PictureRecipe>& catalogue, const std::vector<Image>& images)
 {
     auto pic = [&](const char* name) -> const Image& { return find(catalogue, images, name); };
     const Colour white(1, 1, 1, 1), black(0, 0, 0, 1), orange = palette::orange();

@@ -10,7 +10,7 @@
 #include "Image.h"
 #include "Pictures.h"
 
-Image contactSheet(const std::vector<PictureSpec>& catalogue, const std::vector<Image>& images,
+Image contactSheet(const std::vector<PictureRecipe>& catalogue, const std::vector<Image>& images,
                    const PictureContext& context);
 
-Image previews(const std::vector<PictureSpec>& catalogue, const std::vector<Image>& images);
+Image previews(const std::vector<PictureRecipe>& catalogue, const std::vector<Image>& images);

@@ -8,9 +8,9 @@ TextSetter PictureContext::font(const std::string& fileName) const
     return TextSetter(fontDir + "/" + fileName);
 }
 
-const std::vector<PictureSpec>& pictureCatalogue()
+const std::vector<PictureRecipe>& pictureCatalogue()
 {
-    static const std::vector<PictureSpec> catalogue = {
+    static const std::vector<PictureRecipe> catalogue = {
         {"data/o14_logo.png", 512, 512, 4, painters::logo},
         {"data/lens03.png", 512, 512, 4, painters::lens},
         {"data/demopeople1.png", 256, 512, 4, painters::portrait},
@@ -38,9 +38,9 @@ const std::vector<PictureSpec>& pictureCatalogue()
     return catalogue;
 }
 
-Image renderPicture(const PictureSpec& spec, const PictureContext& context)
+Image renderPicture(const PictureRecipe& recipe, const PictureContext& context)
 {
-    Image image(spec.width, spec.height);
-    spec.paint(image, context);
+    Image image(recipe.width, recipe.height);
+    recipe.paint(image, context);
     return image;
 }

@@ -25,7 +25,7 @@ private:
     std::string fontDir;
 };
 
-struct PictureSpec {
+struct PictureRecipe {
     const char* file;  // "data/xyz.png"
     int width;
     int height;
@@ -34,7 +34,7 @@ struct PictureSpec {
 };
 
 // The 23 pictures, in the order the demo loads them (the LED cube's picture last).
-const std::vector<PictureSpec>& pictureCatalogue();
+const std::vector<PictureRecipe>& pictureCatalogue();
 
 // Paints one picture.
-Image renderPicture(const PictureSpec& spec, const PictureContext& context);
+Image renderPicture(const PictureRecipe& recipe, const PictureContext& context);

@@ -97,10 +97,10 @@ int generate(const std::string& outputFolder, const std::vector<std::string>& on
     std::vector<std::function<void()>> tasks;
     if (wanted(MUSIC_FILE))
         tasks.emplace_back([&] { writeMusic(outputFolder + "/" + MUSIC_FILE); });
-    for (const PictureSpec& spec : pictureCatalogue())
-        if (wanted(spec.file))
-            tasks.emplace_back([&, spec] {
-                renderPicture(spec, context).writePNG(outputFolder + "/" + spec.file, spec.channels);
+    for (const PictureRecipe& recipe : pictureCatalogue())
+        if (wanted(recipe.file))
+            tasks.emplace_back([&, recipe] {
+                renderPicture(recipe, context).writePNG(outputFolder + "/" + recipe.file, recipe.channels);
             });
     if (tasks.empty()) {
         std::fprintf(stderr, "assetgen: nothing matches the names given\n");
@@ -116,7 +116,7 @@ int generate(const std::string& outputFolder, const std::vector<std::string>& on
 // Every picture rendered in memory, in catalogue order, two at a time.
 std::vector<Image> renderAll(const PictureContext& context)
 {
-    const std::vector<PictureSpec>& catalogue = pictureCatalogue();
+    const std::vector<PictureRecipe>& catalogue = pictureCatalogue();
     std::vector<Image> images(catalogue.size(), Image(1, 1));
     std::vector<std::function<void()>> tasks;
     for (size_t i = 0; i < catalogue.size(); ++i)
