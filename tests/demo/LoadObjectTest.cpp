@@ -12,7 +12,6 @@
 
 #include "CowQube.h"
 #include "LoadObject.h"
-#include "Particle.h"
 #include "fsound.h"
 #include "core/TAV_Engine.h"
 #include "core/TAV_RootScene.h"
@@ -108,26 +107,6 @@ TEST(LoadObjectSoundTest, OpensTheSoundOutputAndTheStreamWithoutStartingIt)
     // The scene closes what it opened.
     player.reset();
     EXPECT_EQ(alcGetCurrentContext(), nullptr);
-}
-
-TEST_F(LoadObjectTest, StartsWithItsClocksAtRestAndTheOrangeDots)
-{
-    EXPECT_EQ(scene->m_loadTime, 0);
-    EXPECT_EQ(scene->m_chessTime, 0);
-    EXPECT_EQ(scene->m_dateTime, 0);
-    EXPECT_EQ(scene->m_endTime, 52743);
-    EXPECT_FALSE(scene->m_musicStarted);
-    EXPECT_EQ(scene->m_cowAngle, 0.0f);
-    EXPECT_EQ(scene->m_dotColor[0], 1.0f);
-    EXPECT_EQ(scene->m_dotColor[1], 0.38f);
-    EXPECT_EQ(scene->m_dotColor[2], 0.08f);
-    EXPECT_EQ(scene->m_dotColor[3], 1.0f);
-    ASSERT_NE(scene->m_particles[0], nullptr);
-    ASSERT_NE(scene->m_particles[1], nullptr);
-    EXPECT_EQ(scene->m_particles[0]->m_count, 1500);
-    EXPECT_EQ(scene->m_particles[1]->m_count, 80);
-    ASSERT_NE(scene->m_cowQube, nullptr);
-    ASSERT_NE(scene->m_stream, nullptr);
 }
 
 TEST_F(LoadObjectTest, EscapeEndsTheDemoAndOtherKeysDoNothing)
