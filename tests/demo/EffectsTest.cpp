@@ -248,16 +248,6 @@ TEST_F(EffectsTest, OpeningLogoSharpensAsTheMusicTimeNears10500AndThenPulses)
     demotest::keepFrame(*player, "demo-start-logo");
 }
 
-TEST_F(EffectsTest, UnknownCubePatternDrawsNothingButStillTurns)
-{
-    const std::vector<uint8_t> before = player->readFrame();
-    scene->cow(50, 9, true);
-    EXPECT_FLOAT_EQ(scene->m_cowAngle, 5.0f);
-    EXPECT_EQ(player->readFrame(), before);
-    scene->cow(-50, 9, true);  // a negated frame time turns it back
-    EXPECT_FLOAT_EQ(scene->m_cowAngle, 0.0f);
-}
-
 TEST_F(EffectsTest, DotRowOfNoDotsDrawsNothingAndARowMovesWithTime)
 {
     const std::vector<uint8_t> before = player->readFrame();
