@@ -8,12 +8,12 @@
 #include <unistd.h>  // Required for: chdir()
 
 #include <cstdint>
-#include <cstdlib>   // Required for: getenv()
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "DemoPlayer.h"
+#include "support/TestFiles.h"
 #include "support/TestGLContext.h"
 #include "support/TestXServer.h"
 
@@ -35,14 +35,11 @@ inline std::unique_ptr<DemoPlayer> startPlayer(double frameTimeMs = 20.0)
     return player;
 }
 
-// Writes the player's last frame to <scratch>/<name>.png and, when TAVLEN_FRAME_DIR is set,
-// to that folder as well, for a person to look at.
+// Writes the player's last frame to PNG, where tavtest::framePath() keeps frames for a person
+// to look at.
 inline void keepFrame(DemoPlayer& player, const std::string& name)
 {
-    const std::vector<uint8_t>& frame = player.readFrame();
-    tavtest::writeFramePNG(tavtest::scratchDir() + "/" + name + ".png", DemoPlayer::WIDTH, DemoPlayer::HEIGHT, frame);
-    if (const char* dir = std::getenv("TAVLEN_FRAME_DIR"))
-        tavtest::writeFramePNG(std::string(dir) + "/" + name + ".png", DemoPlayer::WIDTH, DemoPlayer::HEIGHT, frame);
+    tavtest::writeFramePNG(tavtest::framePath(name + ".png"), DemoPlayer::WIDTH, DemoPlayer::HEIGHT, player.readFrame());
 }
 
 // Whether every channel of a is within `tolerance` of b (0xRRGGBBAA, alpha ignored).

@@ -3,12 +3,12 @@
 // them the way the demo draws it.
 #include <gtest/gtest.h>
 
+#include "support/TestFiles.h"
 #include "support/TestGLContext.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,13 +45,6 @@ void quad(float x, float y, float w, float h, float s0 = 0.0f, float s1 = 1.0f)
     glTexCoord2f(s0, s1);
     glVertex2f(x - w / 2, y + h / 2);
     glEnd();
-}
-
-void keepFrame(const TestGLContext& gl, const std::string& name)
-{
-    const char* keep = std::getenv("TAVLEN_KEEP_FRAMES");
-    const std::string dir = keep ? keep : tavtest::scratchDir();
-    EXPECT_TRUE(tavtest::writeFramePNG(dir + "/" + name + ".png", gl.width(), gl.height(), gl.readPixels()));
 }
 
 int brightness(uint32_t pixel) { return (tavtest::red(pixel) + tavtest::green(pixel) + tavtest::blue(pixel)) / 3; }
@@ -132,7 +125,7 @@ TEST(GeneratedPicturesGL, TheOpeningFrameShowsTheLogoAsABlackSilhouetteOnWhite)
     quad(0, 0, 1500, 1500, -1.0f, 2.0f);
     pennant->activate();
     quad(-270, 200, 256, 128);
-    keepFrame(gl, "opening");
+    EXPECT_TRUE(tavtest::writeFramePNG(tavtest::framePath("opening.png"), gl.width(), gl.height(), gl.readPixels()));
 
     // The head (upper middle) is black, the frame's corners stay white: the lens's
     // clamped edge adds nothing there.
