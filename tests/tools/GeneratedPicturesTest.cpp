@@ -1,13 +1,10 @@
-// The demo's pictures as the build generates them into data/: the files the demo opens and
-// the transparency each use relies on (sizes and channels are checked through the engine's
-// loader in GeneratedPicturesGLTest).
+// The demo's pictures as the build generates them into data/: the transparency each use
+// relies on. (The set of files is checked by AssetgenRunTest, sizes and channels through
+// the engine's loader in GeneratedPicturesGLTest.)
 #include <gtest/gtest.h>
-
-#include <dirent.h>  // Required for: opendir(), readdir()
 
 #include <algorithm>
 #include <cmath>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -46,24 +43,6 @@ int borderAlpha(const assets::Picture& p, int width)
 }
 
 }  // namespace
-
-TEST(GeneratedPictures, DataHoldsExactlyTheTwentyThreePicturesTheDemoOpens)
-{
-    std::set<std::string> found;
-    DIR* dir = opendir(assets::dataDir().c_str());
-    ASSERT_NE(nullptr, dir) << assets::dataDir();
-    while (const dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name.size() > 4 && name.substr(name.size() - 4) == ".png")
-            found.insert(name);
-    }
-    closedir(dir);
-    std::set<std::string> expected;
-    for (const assets::ExpectedPicture& e : assets::PICTURES)
-        expected.insert(e.file);
-    EXPECT_EQ(23u, expected.size());
-    EXPECT_EQ(expected, found);
-}
 
 TEST(GeneratedPictures, PicturesShownOnTheirOwnHaveTransparentSurroundings)
 {
