@@ -128,6 +128,8 @@ public:
 private:
     // Releases whatever exists; shared by the destructor and a constructor that throws.
     void release();
+    // count dots of `size` pixels from (x, y), each (stepX, stepY) after the one before.
+    void dotLine(float x, float y, float stepX, float stepY, int count, int size);
     // Whether the keyboard listener was added, so release() removes only what it added.
     bool m_listening = false;
 };

@@ -331,25 +331,15 @@ void LoadObject::chess(int frameTime)
 
 void LoadObject::hDot(int from, int to, int count, int x, int y, int spacing, int size, float speed)
 {
-    enable2D(0.0f, 800.0f, 600.0f, 0.0f);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    m_dotTexture->activate();
-    glColor4fv(m_dotColor);
-    const float start = float(x) + float(to - from) * speed;
-    for (int k = 0; k < count; ++k) {
-        glPushMatrix();
-        glTranslatef(start + float(k * spacing), float(y), 0.0f);
-        glScalef(float(size), float(size), 1.0f);
-        m_unitPlane->renderData();
-        glPopMatrix();
-    }
-    disable2D();
+    dotLine(float(x) + float(to - from) * speed, float(y), float(spacing), 0.0f, count, size);
 }
 
 void LoadObject::vDot(int from, int to, int count, int x, int y, int spacing, int size, float speed)
+{
+    dotLine(float(x), float(y) + float(to - from) * speed, 0.0f, float(spacing), count, size);
+}
+
+void LoadObject::dotLine(float x, float y, float stepX, float stepY, int count, int size)
 {
     enable2D(0.0f, 800.0f, 600.0f, 0.0f);
     glEnable(GL_BLEND);
@@ -358,10 +348,9 @@ void LoadObject::vDot(int from, int to, int count, int x, int y, int spacing, in
     glEnable(GL_TEXTURE_2D);
     m_dotTexture->activate();
     glColor4fv(m_dotColor);
-    const float start = float(to - from) * speed + float(y);
     for (int k = 0; k < count; ++k) {
         glPushMatrix();
-        glTranslatef(float(x), start + float(k * spacing), 0.0f);
+        glTranslatef(x + float(k) * stepX, y + float(k) * stepY, 0.0f);
         glScalef(float(size), float(size), 1.0f);
         m_unitPlane->renderData();
         glPopMatrix();

@@ -171,11 +171,6 @@ void project(float x, float y, float z, int& winX, int& winY)
     winY = int(wy);
 }
 
-bool isOrange(uint32_t p)
-{
-    return tavtest::red(p) > 230 && std::abs(tavtest::green(p) - 97) < 10 && tavtest::blue(p) < 40;
-}
-
 class CowQubeTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -211,13 +206,20 @@ protected:
         return lit;
     }
 
-    void expectLit(const std::set<int>& expected, CowQube::LedPattern pattern, const std::vector<DrawnTriangle>& drawn)
-    {
-        EXPECT_EQ(expected, litLedsAsDrawn(drawn));
-        EXPECT_EQ(expected, litLedsByRule(pattern));
-    }
-
     float ledX(int i) const { return cube->m_points[3 * i]; }
+
+    // The square drawn as triangles a and b is centred on LED i's place: 40 pixels per unit
+    // around (400, 300).
+    void expectSquareAtLed(const DrawnTriangle& a, const DrawnTriangle& b, int i) const
+    {
+        float cx = 0.0f, cy = 0.0f;
+        for (int v = 0; v < 3; ++v) {
+            cx += a.x[v] + b.x[v];
+            cy += a.y[v] + b.y[v];
+        }
+        EXPECT_NEAR(400.0f + 40.0f * ledX(i), cx / 6.0f, 0.01f) << "LED " << i;
+        EXPECT_NEAR(300.0f + 40.0f * ledY(i), cy / 6.0f, 0.01f) << "LED " << i;
+    }
     float ledY(int i) const { return cube->m_points[3 * i + 1]; }
 
     TestGLContext gl;
@@ -268,14 +270,7 @@ TEST_F(CowQubeTest, DrawsSixtyTwoCubesWithTheSlantedRowsTurnedBy63Degrees)
         EXPECT_NEAR(expectedDeg, squareAngleDeg(a), 0.05f) << "LED " << i;
         EXPECT_NEAR(expectedDeg, squareAngleDeg(b), 0.05f) << "LED " << i;
         turned += expectedDeg != 0.0f;
-        // The square is centred on the LED's place: 40 pixels per unit around (400, 300).
-        float cx = 0.0f, cy = 0.0f;
-        for (int v = 0; v < 3; ++v) {
-            cx += a.x[v] + b.x[v];
-            cy += a.y[v] + b.y[v];
-        }
-        EXPECT_NEAR(400.0f + 40.0f * ledX(i), cx / 6.0f, 0.01f) << "LED " << i;
-        EXPECT_NEAR(300.0f + 40.0f * ledY(i), cy / 6.0f, 0.01f) << "LED " << i;
+        expectSquareAtLed(a, b, i);
         EXPECT_TRUE(isColor(a.rgba, 1.0f, 1.0f, 1.0f));
     }
     EXPECT_EQ(8, turned);
@@ -284,60 +279,48 @@ TEST_F(CowQubeTest, DrawsSixtyTwoCubesWithTheSlantedRowsTurnedBy63Degrees)
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
 }
 
-TEST_F(CowQubeTest, DotLightsAGrowingDiscOfLeds)
+TEST_F(CowQubeTest, PatternsLightTheLedsTheirClocksReach)
 {
-    useFrontView();
-    expectLit({}, CowQube::LED_DOT, captureTriangles([&] { cube->drawLedDot(0); }));
-    // r = 0.28 after 4 ms: only the two LEDs at (+-0.5, 0), 0.25 from the centre squared.
-    expectLit({10, 11}, CowQube::LED_DOT, captureTriangles([&] { cube->drawLedDot(4); }));
-    EXPECT_EQ(4, cube->m_dotTime);
-    // r = 3.5 after 50 ms: also (+-1.5, 0) at 2.25 and the inner columns at x = +-1 up to
-    // |y| = 1.5 (3.25).
+    // Played in this order on one figure, each step advancing only its own pattern's clock.
+    struct Step {
+        CowQube::LedPattern pattern;
+        void (CowQube::*draw)(int);
+        int frameMs;
+        std::set<int> lit;
+    };
     const std::set<int> disc = {10, 11, 12, 13, 46, 47, 48, 49, 50, 51, 52, 53};
-    expectLit(disc, CowQube::LED_DOT, captureTriangles([&] { cube->drawLedDot(46); }));
-    // (+-0.5, 2) at 4.25 is still dark at 60 ms (r = 4.2).
-    expectLit(disc, CowQube::LED_DOT, captureTriangles([&] { cube->drawLedDot(10); }));
-    // ... and lit at 61 ms (r = 4.27).
-    std::set<int> larger = disc;
-    larger.insert({0, 1});
-    expectLit(larger, CowQube::LED_DOT, captureTriangles([&] { cube->drawLedDot(1); }));
+    std::set<int> discAndTop = disc;
+    discAndTop.insert({0, 1});
+    const Step steps[] = {
+        // Dot: r = 0 lights nothing; r = 0.28 at 4 ms only (+-0.5, 0), 0.25 from the centre
+        // squared; r = 3.5 at 50 ms also (+-1.5, 0) and the inner columns up to |y| = 1.5;
+        // (+-0.5, 2) at 4.25 is still dark at 60 ms (r = 4.2) and lit at 61 ms (r = 4.27).
+        {CowQube::LED_DOT, &CowQube::drawLedDot, 0, {}},
+        {CowQube::LED_DOT, &CowQube::drawLedDot, 4, {10, 11}},
+        {CowQube::LED_DOT, &CowQube::drawLedDot, 46, disc},
+        {CowQube::LED_DOT, &CowQube::drawLedDot, 10, disc},
+        {CowQube::LED_DOT, &CowQube::drawLedDot, 1, discAndTop},
+        // Ring at 300 ms: the band 11 < x^2 + y^2 < 21; back to 50 ms it reaches the centre.
+        {CowQube::LED_RING, &CowQube::drawLedRing, 300, {6, 7, 16, 17, 18, 19, 24, 25, 26, 27, 34, 35, 40, 41, 42, 43}},
+        {CowQube::LED_RING, &CowQube::drawLedRing, -250, disc},
+        // Line: p = 0.5 at 400 ms lies strictly between no LEDs; p = 1 at 425 ms lights the
+        // three at x = 0.5; p = -5 at 125 ms lights (-5.5, 0) and the left slanted row's
+        // first two LEDs, but not the ear at x = -5.
+        {CowQube::LED_LINE, &CowQube::drawLedLine, 400, {}},
+        {CowQube::LED_LINE, &CowQube::drawLedLine, 25, {0, 10, 24}},
+        {CowQube::LED_LINE, &CowQube::drawLedLine, -300, {21, 58, 59}},
+        // Double line: p = 1 at 100 ms lights 0 < |x| < 1; p = 1.5 at 150 ms 0.5 < |x| < 1.5.
+        {CowQube::LED_DOUBLE_LINE, &CowQube::drawLedDoubleLine, 100, {0, 1, 10, 11, 24, 25}},
+        {CowQube::LED_DOUBLE_LINE, &CowQube::drawLedDoubleLine, 50, {46, 47, 48, 49, 50, 51, 52, 53}},
+    };
+    useFrontView();
+    for (const Step& step : steps) {
+        SCOPED_TRACE(testing::Message() << "pattern " << step.pattern << ", frame " << step.frameMs);
+        const std::vector<DrawnTriangle> drawn = captureTriangles([&] { (cube.get()->*step.draw)(step.frameMs); });
+        EXPECT_EQ(step.lit, litLedsAsDrawn(drawn));
+        EXPECT_EQ(step.lit, litLedsByRule(step.pattern));
+    }
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-}
-
-TEST_F(CowQubeTest, RingLightsABandTenWideInSquaredDistance)
-{
-    useFrontView();
-    // After 300 ms: 11 < x^2 + y^2 < 21.
-    expectLit({6, 7, 16, 17, 18, 19, 24, 25, 26, 27, 34, 35, 40, 41, 42, 43}, CowQube::LED_RING,
-              captureTriangles([&] { cube->drawLedRing(300); }));
-    // Backwards by 250 ms: r = 3.5, the band reaches the centre and lights the disc.
-    expectLit({10, 11, 12, 13, 46, 47, 48, 49, 50, 51, 52, 53}, CowQube::LED_RING,
-              captureTriangles([&] { cube->drawLedRing(-250); }));
-    EXPECT_EQ(50, cube->m_ringTime);
-}
-
-TEST_F(CowQubeTest, LineSweepsABarOneUnitWideFromTheLeft)
-{
-    useFrontView();
-    // p = 0.5 at 400 ms: no LED lies strictly between -0.5 and 0.5.
-    expectLit({}, CowQube::LED_LINE, captureTriangles([&] { cube->drawLedLine(400); }));
-    // p = 1.0 at 425 ms: the three LEDs at x = 0.5.
-    expectLit({0, 10, 24}, CowQube::LED_LINE, captureTriangles([&] { cube->drawLedLine(25); }));
-    // p = -5 at 125 ms: x in (-6, -5), so (-5.5, 0) and the left slanted row's first two
-    // LEDs, but not the ear at x = -5.
-    cube->m_lineTime = 100;
-    expectLit({21, 58, 59}, CowQube::LED_LINE, captureTriangles([&] { cube->drawLedLine(25); }));
-}
-
-TEST_F(CowQubeTest, DoubleLineMovesTwoBarsApartFromTheCentre)
-{
-    useFrontView();
-    // p = 1 at 100 ms: 0 < |x| < 1 lights the LEDs at x = +-0.5.
-    expectLit({0, 1, 10, 11, 24, 25}, CowQube::LED_DOUBLE_LINE,
-              captureTriangles([&] { cube->drawLedDoubleLine(100); }));
-    // p = 1.5 at 150 ms: 0.5 < |x| < 1.5 lights the inner columns at x = +-1 only.
-    expectLit({46, 47, 48, 49, 50, 51, 52, 53}, CowQube::LED_DOUBLE_LINE,
-              captureTriangles([&] { cube->drawLedDoubleLine(50); }));
 }
 
 TEST_F(CowQubeTest, LitLedsAreDrawnTwoPercentLargerAndFurtherOut)
@@ -405,25 +388,6 @@ TEST_F(CowQubeTest, BreathingShrinksFirstAndTurnsBackAtOneAndFive)
     EXPECT_FALSE(cube->m_zoomIn);
 }
 
-TEST_F(CowQubeTest, EachPatternAdvancesOnlyItsOwnClock)
-{
-    cube->drawPuls(1);
-    cube->drawLedDot(2);
-    cube->drawLedRing(3);
-    cube->drawLedLine(4);
-    cube->drawLedDoubleLine(5);
-    cube->draw(6);
-    cube->drawRot(7);
-    cube->draw(1, 1, 1, 1);
-    EXPECT_EQ(1, cube->m_pulsTime);
-    EXPECT_EQ(2, cube->m_dotTime);
-    EXPECT_EQ(3, cube->m_ringTime);
-    EXPECT_EQ(4, cube->m_lineTime);
-    EXPECT_EQ(5, cube->m_doubleLineTime);
-    EXPECT_EQ(6, cube->m_drawTime);
-    EXPECT_EQ(7, cube->m_rotTime);
-}
-
 TEST_F(CowQubeTest, BreathingFigureIsPlacedAtZoomTimesItsLayout)
 {
     // 20 pixels per unit, so the figure fits at twice its size.
@@ -434,15 +398,7 @@ TEST_F(CowQubeTest, BreathingFigureIsPlacedAtZoomTimesItsLayout)
     ASSERT_EQ(2.0f, cube->m_zoom);
     ASSERT_EQ(size_t(2 * CowQube::LED_COUNT), front.size());
     for (int i : {0, 23, 33, 45, 57}) {
-        const DrawnTriangle& a = front[size_t(2 * i)];
-        const DrawnTriangle& b = front[size_t(2 * i + 1)];
-        float cx = 0.0f, cy = 0.0f;
-        for (int v = 0; v < 3; ++v) {
-            cx += a.x[v] + b.x[v];
-            cy += a.y[v] + b.y[v];
-        }
-        EXPECT_NEAR(400.0f + 40.0f * ledX(i), cx / 6.0f, 0.01f) << "LED " << i;
-        EXPECT_NEAR(300.0f + 40.0f * ledY(i), cy / 6.0f, 0.01f) << "LED " << i;
+        expectSquareAtLed(front[size_t(2 * i)], front[size_t(2 * i + 1)], i);
     }
     // Sphere mapping is switched off again, texturing stays on for what follows.
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
@@ -466,36 +422,6 @@ TEST_F(CowQubeTest, TwistIsFlatAtZoomOneAndTurnsLedsFurtherOut)
     ASSERT_EQ(2.0f, cube->m_zoom);
     // Twisted LEDs show more than one face: more triangles face the viewer than when flat.
     EXPECT_GT(frontFaces(twisted).size(), flat.size());
-}
-
-TEST_F(CowQubeTest, DotPatternLightsTheTwoCentreLedsOnScreen)
-{
-    useDemoView();
-    clearFrame();
-    cube->drawLedDot(4);
-    const std::vector<uint8_t> frame = gl.readPixels();
-    tavtest::writeFramePNG(tavtest::framePath("cowqube-dot.png"), gl.width(), gl.height(), frame);
-
-    // LED centres on their front faces (lit ones 2 % further out and nearer).
-    int x, y;
-    project(0.51f, 0.0f, 0.51f, x, y);
-    EXPECT_TRUE(isOrange(gl.pixel(x, y))) << std::hex << gl.pixel(x, y);
-    project(-0.51f, 0.0f, 0.51f, x, y);
-    EXPECT_TRUE(isOrange(gl.pixel(x, y))) << std::hex << gl.pixel(x, y);
-    project(1.5f, 0.0f, 0.5f, x, y);
-    EXPECT_EQ(0x000000ffu, gl.pixel(x, y)) << "the unlit LED at (1.5, 0) is black";
-    project(0.5f, 2.0f, 0.5f, x, y);
-    EXPECT_EQ(0x000000ffu, gl.pixel(x, y)) << "the unlit LED at (0.5, 2) is black";
-    EXPECT_EQ(0x262633ffu, gl.pixel(5, 5)) << "the background stays clear";
-
-    // Two cubes about 38 pixels wide, seen nearly face-on.
-    int orange = 0;
-    for (size_t i = 0; i < frame.size(); i += 4) {
-        const uint32_t p = (uint32_t(frame[i]) << 24) | (uint32_t(frame[i + 1]) << 16) | (uint32_t(frame[i + 2]) << 8) | frame[i + 3];
-        orange += isOrange(p);
-    }
-    EXPECT_GT(orange, 2 * 1300);
-    EXPECT_LT(orange, 2 * 1700);
 }
 
 TEST_F(CowQubeTest, BreathingFigureReflectsTheCowPicture)

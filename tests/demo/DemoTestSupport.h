@@ -8,12 +8,14 @@
 #include <unistd.h>  // Required for: chdir()
 
 #include <cstdint>
-#include <cstdlib>   // Required for: getenv()
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "DemoPlayer.h"
+#include "image/TAV_ImageData.h"
+#include "image/TAV_Texture.h"
+#include "support/TestFiles.h"
 #include "support/TestGLContext.h"
 #include "support/TestXServer.h"
 
@@ -35,14 +37,25 @@ inline std::unique_ptr<DemoPlayer> startPlayer(double frameTimeMs = 20.0)
     return player;
 }
 
-// Writes the player's last frame to <scratch>/<name>.png and, when TAVLEN_FRAME_DIR is set,
-// to that folder as well, for a person to look at.
+// Writes the player's last frame to PNG, where tavtest::framePath() keeps frames for a person
+// to look at.
 inline void keepFrame(DemoPlayer& player, const std::string& name)
 {
-    const std::vector<uint8_t>& frame = player.readFrame();
-    tavtest::writeFramePNG(tavtest::scratchDir() + "/" + name + ".png", DemoPlayer::WIDTH, DemoPlayer::HEIGHT, frame);
-    if (const char* dir = std::getenv("TAVLEN_FRAME_DIR"))
-        tavtest::writeFramePNG(std::string(dir) + "/" + name + ".png", DemoPlayer::WIDTH, DemoPlayer::HEIGHT, frame);
+    tavtest::writeFramePNG(tavtest::framePath(name + ".png"), DemoPlayer::WIDTH, DemoPlayer::HEIGHT, player.readFrame());
+}
+
+// A 64 x 64 picture whose upper half (the picture's top rows) is one colour and lower half
+// another, clamped at its edges; the caller deletes it.
+inline TAV_Texture* twoBandTexture(const uint8_t top[4], const uint8_t bottom[4])
+{
+    auto* image = new TAV_ImageData(64, 64, 4);
+    for (int row = 0; row < 64; ++row)
+        for (int column = 0; column < 64; ++column)
+            for (int c = 0; c < 4; ++c)
+                image->m_data[(row * 64 + column) * 4 + c] = row < 32 ? top[c] : bottom[c];
+    auto* texture = new TAV_Texture(image);
+    texture->setTexWrapParametri(GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
+    return texture;
 }
 
 // Whether every channel of a is within `tolerance` of b (0xRRGGBBAA, alpha ignored).

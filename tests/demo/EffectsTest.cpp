@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "LoadObject.h"
-#include "image/TAV_ImageData.h"
 #include "image/TAV_Texture.h"
 
 namespace {
@@ -45,19 +44,6 @@ protected:
         glClearColor(r, g, b, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         glDisable(GL_SCISSOR_TEST);
-    }
-
-    // A texture whose rows 0..half-1 (the picture's top) are one colour and the rest another.
-    TAV_Texture* twoBandTexture(const uint8_t top[4], const uint8_t bottom[4])
-    {
-        auto* image = new TAV_ImageData(64, 64, 4);
-        for (int row = 0; row < 64; ++row)
-            for (int column = 0; column < 64; ++column)
-                for (int c = 0; c < 4; ++c)
-                    image->m_data[(row * 64 + column) * 4 + c] = row < 32 ? top[c] : bottom[c];
-        auto* texture = new TAV_Texture(image);
-        texture->setTexWrapParametri(GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
-        return texture;
     }
 
     std::unique_ptr<DemoPlayer> player;
@@ -139,7 +125,7 @@ TEST_F(EffectsTest, TextLayerOverTheWholeFrameShowsThePictureUpright)
 {
     const uint8_t red[4] = {255, 0, 0, 255};
     const uint8_t blue[4] = {0, 0, 255, 255};
-    TAV_Texture* picture = twoBandTexture(red, blue);
+    TAV_Texture* picture = demotest::twoBandTexture(red, blue);
     scene->textLayer(400, 300, 800, 600, picture, false);
     demotest::keepFrame(*player, "demo-text-layer");
     EXPECT_TRUE(near(player->pixel(400, 590), rgb(255, 0, 0), 1));  // top of the screen: the picture's top
@@ -152,7 +138,7 @@ TEST_F(EffectsTest, TextLayerOverTheWholeFrameShowsThePictureUpright)
 TEST_F(EffectsTest, MaskCoversExactlyTheVisibleBand)
 {
     const uint8_t white[4] = {255, 255, 255, 255};
-    TAV_Texture* picture = twoBandTexture(white, white);
+    TAV_Texture* picture = demotest::twoBandTexture(white, white);
     scene->mask(picture);
     for (int x : {0, 400, 799}) {
         EXPECT_TRUE(near(player->pixel(x, 44), rgb(255, 255, 255), 1)) << x;
@@ -170,7 +156,7 @@ TEST_F(EffectsTest, NoiseRepeatsEvery400PixelsAtScaleOne)
     // not at +200 (vertically, where the two halves differ).
     const uint8_t red[4] = {255, 0, 0, 255};
     const uint8_t green[4] = {0, 255, 0, 255};
-    TAV_Texture* grain = twoBandTexture(red, green);
+    TAV_Texture* grain = demotest::twoBandTexture(red, green);
     grain->setTexWrapParametri(GL_REPEAT, GL_REPEAT);
     TAV_Texture* const original = scene->m_noiseTexture;
     scene->m_noiseTexture = grain;
@@ -248,16 +234,6 @@ TEST_F(EffectsTest, OpeningLogoSharpensAsTheMusicTimeNears10500AndThenPulses)
     demotest::keepFrame(*player, "demo-start-logo");
 }
 
-TEST_F(EffectsTest, UnknownCubePatternDrawsNothingButStillTurns)
-{
-    const std::vector<uint8_t> before = player->readFrame();
-    scene->cow(50, 9, true);
-    EXPECT_FLOAT_EQ(scene->m_cowAngle, 5.0f);
-    EXPECT_EQ(player->readFrame(), before);
-    scene->cow(-50, 9, true);  // a negated frame time turns it back
-    EXPECT_FLOAT_EQ(scene->m_cowAngle, 0.0f);
-}
-
 TEST_F(EffectsTest, DotRowOfNoDotsDrawsNothingAndARowMovesWithTime)
 {
     const std::vector<uint8_t> before = player->readFrame();
@@ -275,7 +251,7 @@ TEST_F(EffectsTest, DotRowOfNoDotsDrawsNothingAndARowMovesWithTime)
 TEST_F(EffectsTest, ClosingShowsOnlyTheAddressOnceTheCardsHaveFaded)
 {
     const uint8_t white[4] = {255, 255, 255, 255};
-    TAV_Texture* address = twoBandTexture(white, white);
+    TAV_Texture* address = demotest::twoBandTexture(white, white);
     TAV_Texture* const original = scene->m_urlTexture;
     scene->m_urlTexture = address;
     scene->date(8250);  // m_dateTime from 0 to 8250

@@ -8,20 +8,15 @@
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/xf86vmode.h>
 #include <X11/keysym.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "support/TestGLContext.h"
+#include "support/TestProcess.h"
 #include "support/TestXServer.h"
 
 namespace {
@@ -47,71 +42,21 @@ std::string demoFolder(const std::string& name, const std::string& appCfg, const
     return folder.string();
 }
 
-// tavlen as a child process, with its stderr kept in a file.
-class DemoProcess {
+// tavlen as a child process in `folder` on `display`, with the null sound output. LD_PRELOAD
+// keeps the GL driver mapped at exit, so LeakSanitizer can name its caches.
+class DemoProcess : public TestProcess {
 public:
-    DemoProcess(const std::string& folder, const std::string& display) : stderrPath(folder + "/stderr.txt")
+    DemoProcess(const std::string& folder, const std::string& display) : TestProcess(TAVLEN_BINARY_DIR "/tavlen")
     {
-        started = Clock::now();
-        pid = fork();
-        if (pid == 0) {
-            if (chdir(folder.c_str()) != 0)
-                _exit(126);
-            const int err = open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(err, 2);
-            setenv("DISPLAY", display.c_str(), 1);
-            setenv("ALSOFT_DRIVERS", "null", 1);
-            // Keeps the GL driver mapped at exit, so LeakSanitizer can name its caches.
-            setenv("LD_PRELOAD", TAVLEN_KEEP_LIBRARIES, 1);
-            execl(TAVLEN_BINARY_DIR "/tavlen", "tavlen", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-    }
-    ~DemoProcess()
-    {
-        if (pid > 0 && !finished) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
+        setWorkDir(folder);
+        setEnv("DISPLAY", display);
+        setEnv("ALSOFT_DRIVERS", "null");
+        setEnv("LD_PRELOAD", TAVLEN_KEEP_LIBRARIES);
+        EXPECT_TRUE(start()) << error();
     }
 
-    // Waits up to `timeoutS` seconds; returns the exit status, or -1 on timeout or a signal.
-    int wait(double timeoutS)
-    {
-        const Clock::time_point start = Clock::now();
-        while (secondsSince(start) < timeoutS) {
-            int status = 0;
-            struct rusage usage = {};
-            const pid_t done = wait4(pid, &status, WNOHANG, &usage);
-            if (done == pid) {
-                finished = true;
-                ended = Clock::now();
-                peakKB = usage.ru_maxrss;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return -1;
-    }
-
-    std::string stderrText() const
-    {
-        std::ifstream in(stderrPath);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    double runSeconds() const { return std::chrono::duration<double>(ended - started).count(); }
-    long peakMemoryKB() const { return peakKB; }
-
-private:
-    std::string stderrPath;
-    pid_t pid = -1;
-    bool finished = false;
-    Clock::time_point started;
-    Clock::time_point ended;
-    long peakKB = 0;
+    // The exit status within `timeoutS` seconds, or -1 on timeout or a signal.
+    int exitStatus(double timeoutS) { return wait(int(timeoutS * 1000)) && exited() ? exitCode() : -1; }
 };
 
 // A client of the X server under test: readiness probe, key events, desktop state.
@@ -186,7 +131,7 @@ TEST(LoadObjectRunTest, EscapeThroughTheXServerEndsTheDemoAndRestoresTheDesktop)
     EXPECT_FALSE(x.autoRepeatOn());
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     x.pressEscape();
-    EXPECT_EQ(demo.wait(10.0), 0) << demo.stderrText();
+    EXPECT_EQ(demo.exitStatus(10.0), 0) << demo.stderrText();
     EXPECT_EQ(x.mode(), desktop);
     EXPECT_TRUE(x.autoRepeatOn());
 }
@@ -199,7 +144,7 @@ TEST(LoadObjectRunTest, MissingPictureEndsWith254NamingTheFileAndRestoresTheDesk
     const std::pair<int, int> desktop = x.mode();
 
     DemoProcess demo(demoFolder("missing-xorg", kFullScreen800, "sympa.png"), xorg.display());
-    EXPECT_EQ(demo.wait(30.0), 254);
+    EXPECT_EQ(demo.exitStatus(30.0), 254);
     EXPECT_NE(demo.stderrText().find("data/sympa.png"), std::string::npos) << demo.stderrText();
     EXPECT_EQ(x.mode(), desktop);
     EXPECT_TRUE(x.autoRepeatOn());
@@ -215,7 +160,7 @@ TEST(LoadObjectRunTest, EscapeDuringThePreRollEndsTheDemoAtOnce)
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
     const Clock::time_point pressed = Clock::now();
     x.pressEscape();
-    EXPECT_EQ(demo.wait(10.0), 0) << demo.stderrText();
+    EXPECT_EQ(demo.exitStatus(10.0), 0) << demo.stderrText();
     EXPECT_LT(secondsSince(pressed), 2.0);
     EXPECT_TRUE(x.autoRepeatOn());
 }
@@ -230,19 +175,21 @@ TEST(LoadObjectRunTest, EscapeDuringTheMusicEndsTheDemoAtOnce)
     std::this_thread::sleep_for(std::chrono::milliseconds(8000));  // past the six-second pre-roll
     const Clock::time_point pressed = Clock::now();
     x.pressEscape();
-    EXPECT_EQ(demo.wait(10.0), 0) << demo.stderrText();
+    EXPECT_EQ(demo.exitStatus(10.0), 0) << demo.stderrText();
     EXPECT_LT(secondsSince(pressed), 2.0);
 }
 
 TEST(LoadObjectRunTest, PlaysToTheEndAndExitsByItselfAfterAbout73Seconds)
 {
     const std::string display = TestXServer::sharedXvfb();
+    const Clock::time_point started = Clock::now();
     DemoProcess demo(demoFolder("whole-run", kFullScreen800), display);
-    EXPECT_EQ(demo.wait(150.0), 0) << demo.stderrText();
+    EXPECT_EQ(demo.exitStatus(150.0), 0) << demo.stderrText();
     // 6 s of pre-roll, 52.7 s of music, 14.3 s of closing, plus start-up.
-    EXPECT_GT(demo.runSeconds(), 72.0);
-    EXPECT_LT(demo.runSeconds(), 90.0);
-    std::printf("whole run: %.1f s, peak memory %.1f MB\n", demo.runSeconds(), demo.peakMemoryKB() / 1024.0);
+    const double runSeconds = secondsSince(started);
+    EXPECT_GT(runSeconds, 72.0);
+    EXPECT_LT(runSeconds, 90.0);
+    std::printf("whole run: %.1f s\n", runSeconds);
 }
 
 }  // namespace

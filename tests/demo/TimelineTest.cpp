@@ -8,8 +8,6 @@
 
 #include <chrono>
 #include <thread>
-#include "image/TAV_ImageData.h"
-#include "image/TAV_Texture.h"
 
 namespace {
 
@@ -23,14 +21,8 @@ const int kBandTopPx = 600 - kBarPx;  // first row of the upper bar (GL rows, bo
 // An opaque single-colour picture, to stand in for a card whose pixels a test must know.
 TAV_Texture* solidTexture(uint8_t r, uint8_t g, uint8_t b)
 {
-    auto* image = new TAV_ImageData(8, 8, 4);
-    for (int i = 0; i < 64; ++i) {
-        image->m_data[i * 4 + 0] = r;
-        image->m_data[i * 4 + 1] = g;
-        image->m_data[i * 4 + 2] = b;
-        image->m_data[i * 4 + 3] = 255;
-    }
-    return new TAV_Texture(image);
+    const uint8_t colour[4] = {r, g, b, 255};
+    return demotest::twoBandTexture(colour, colour);
 }
 
 // Whether the rows [y0, y1) of the last frame are black.
@@ -152,9 +144,10 @@ TEST_F(TimelineTest, MusicStartsOnceOnTheFirstFrameAfterSixSeconds)
 
 TEST_F(TimelineTest, SectionsChangeOnTheirFirstMillisecondAndTheBarsStayBlack)
 {
-    // 50 ms frames: the whole music phase up to the break in under a thousand frames.
+    // 100 ms frames: still seven or eight per section, and each moment below is reached
+    // exactly.
     player.reset();
-    player = demotest::startPlayer(50.0);
+    player = demotest::startPlayer(100.0);
     ASSERT_TRUE(player);
     // Section 0 at 11999: the logo scene, with dark pixels in the band.
     playCheckingBars(11999);

@@ -7,7 +7,6 @@
 // every test in a process of its own. Run together in one process, the later ones skip.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>  // Required for: mkdtemp() via stdlib, mkdir()
 #include <unistd.h>    // Required for: dup(), dup2(), close()
 
 #include <vorbis/vorbisfile.h>  // Required for: ov_fopen(), ov_read(): the reference decode
@@ -26,6 +25,7 @@
 
 #include "SoundStream.h"
 #include "fsound.h"
+#include "support/TestGLContext.h"
 #include "support/TestOggTone.h"
 
 namespace {
@@ -42,27 +42,9 @@ void sleepMs(double ms)
     std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms));
 }
 
-// A fresh directory under TMPDIR, removed with its files at the end of the test.
-class TempDir {
-public:
-    TempDir()
-    {
-        const char* base = getenv("TMPDIR");
-        std::string pattern = std::string(base ? base : "/tmp") + "/tavlen-sound-XXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        if (mkdtemp(name.data()) != nullptr)
-            m_path = name.data();
-    }
-    ~TempDir()
-    {
-        if (!m_path.empty())
-            std::system(("rm -rf '" + m_path + "'").c_str());
-    }
-    std::string file(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
+// This test process's scratch folder (each test runs in a process of its own), removed at exit.
+struct TempDir {
+    std::string file(const std::string& name) const { return tavtest::scratchDir() + "/" + name; }
 };
 
 // Everything written to stderr (by us, OpenAL or libasound) while it lives.

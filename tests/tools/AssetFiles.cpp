@@ -1,15 +1,14 @@
 #include "tools/AssetFiles.h"
 
-#include <fcntl.h>     // Required for: open()
 #include <png.h>       // Required for: the PNG reader
-#include <sys/wait.h>  // Required for: waitpid()
-#include <unistd.h>    // Required for: fork(), execv(), dup2()
 #include <vorbis/vorbisfile.h>  // Required for: ov_fopen, ov_read_float
 
 #include <cstdio>
 #include <fstream>
 #include <memory>
 #include <sstream>
+
+#include "support/TestProcess.h"
 
 namespace {
 
@@ -112,26 +111,11 @@ Track decodeTrack(const std::string& path)
 
 int run(const std::vector<std::string>& argv, const std::string& logPath)
 {
-    std::vector<char*> args;
-    for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid < 0)
+    TestProcess process(argv.front(), std::vector<std::string>(argv.begin() + 1, argv.end()));
+    if (!process.start() || !process.wait(10 * 60 * 1000))
         return -1;
-    if (pid == 0) {
-        const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (log >= 0) {
-            dup2(log, 1);
-            dup2(log, 2);
-        }
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
+    std::ofstream(logPath) << process.stdoutText() << process.stderrText();
+    return process.exited() ? process.exitCode() : -1;
 }
 
 std::string readFile(const std::string& path)

@@ -1,5 +1,5 @@
 // AssetFiles: what the tests of the asset generator share: where the generator and the
-// generated data/ are, reading a PNG and decoding the Ogg track with the libraries the demo
+// generated data/ are, the pictures expected there, reading a PNG and decoding the Ogg track with the libraries the demo
 // uses, and running the generator as a child process.
 //
 // Every reader returns plain values (no engine types), so the tests check the files
@@ -18,6 +18,25 @@ std::string dataDir();
 std::string generatorPath();
 // The file names the build declares as the generator's outputs ("o14_logo.png", ...).
 std::vector<std::string> declaredFiles();
+
+// The pictures the demo opens, with the size and channels chosen for how it shows each on
+// its 800 x 600 frame.
+struct ExpectedPicture {
+    const char* file;
+    int width;
+    int height;
+    int channels;
+};
+inline const ExpectedPicture PICTURES[] = {
+    {"o14_logo.png", 512, 512, 4},   {"lens03.png", 512, 512, 4},    {"demopeople1.png", 256, 512, 4},
+    {"cow_white.png", 128, 128, 4},  {"datum1.png", 256, 256, 4},    {"datum2.png", 256, 256, 4},
+    {"datum3.png", 256, 256, 4},     {"datum4.png", 512, 256, 4},    {"datum5.png", 512, 256, 4},
+    {"url.png", 512, 256, 4},        {"orm14.png", 512, 512, 4},     {"pennant.png", 256, 128, 4},
+    {"dot.png", 128, 128, 4},        {"noise.png", 256, 256, 3},     {"mask01.png", 1024, 512, 4},
+    {"noise1.png", 1024, 512, 4},    {"background1.png", 1024, 512, 3}, {"act.png", 256, 128, 4},
+    {"nob.png", 512, 256, 4},        {"sympa.png", 256, 128, 4},     {"idee.png", 512, 256, 4},
+    {"credits.png", 256, 256, 4},    {"cow_cube.png", 512, 512, 3},
+};
 
 struct Picture {
     bool ok = false;

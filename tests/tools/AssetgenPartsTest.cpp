@@ -1,7 +1,7 @@
 // The generator's building blocks, each against a reference it must meet: portable maths
 // against the C library, the loudness meter against the BS.1770 calibration, the limiter's
-// ceiling, the colour of transparent pixels, grown masks, measured text, tiling noise and
-// the Ogg writer's fixed serial.
+// ceiling, the colour of transparent pixels, grown masks, measured text and the Ogg
+// writer's fixed serial. (Tiling noise and envelopes show in the generated files' tests.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +12,6 @@
 #include "Image.h"
 #include "CoverageMask.h"
 #include "Mastering.h"
-#include "Noise.h"
 #include "PortableMath.h"
 #include "Random.h"
 #include "TextSetter.h"
@@ -150,34 +149,6 @@ TEST(TextSetter, MeasuresTheWidthItDraws)
     EXPECT_NEAR(20.0 + font.measure("TAVLEN", style), right, 4.0);
     EXPECT_NEAR(29.0 * 0.73, font.capHeight(style) * 29.0 / 40.0, 2.0);
     EXPECT_THROW(TextSetter("/no/such/font.ttf"), std::runtime_error);
-}
-
-TEST(Noise, RepeatsWithItsPeriod)
-{
-    for (float x : {0.3f, 5.7f, 11.2f})
-        for (float y : {0.1f, 3.9f}) {
-            // Equal up to the rounding of the shifted coordinates.
-            EXPECT_NEAR(noise::fractal(x, y, 4, 9u, 16), noise::fractal(x + 16.0f, y, 4, 9u, 16), 1e-5);
-            EXPECT_NEAR(noise::fractal(x, y, 4, 9u, 16), noise::fractal(x, y + 32.0f, 4, 9u, 16), 1e-5);
-        }
-    EXPECT_NE(noise::gradient(0.5f, 0.5f, 1u), noise::gradient(0.5f, 0.5f, 2u));
-}
-
-TEST(Envelopes, DecayReachesOneOverEAfterItsTimeConstant)
-{
-    dsp::Decay decay(0.1f);
-    float v = 0.0f;
-    for (int i = 0; i <= dsp::SAMPLE_RATE / 10; ++i)
-        v = decay.next();
-    EXPECT_NEAR(std::exp(-1.0), v, 1e-3);
-    // A held note: up in its attack, at the sustain level while held, falling after release.
-    dsp::Envelope envelope(0.01f, 0.05f, 0.5f, 0.02f, 0.3f);
-    std::vector<float> levels;
-    for (int i = 0; i < dsp::SAMPLE_RATE / 2; ++i)
-        levels.push_back(envelope.next());
-    EXPECT_NEAR(1.0f, levels[size_t(0.01 * dsp::SAMPLE_RATE) - 1], 1e-3);
-    EXPECT_NEAR(0.5f, levels[size_t(0.29 * dsp::SAMPLE_RATE)], 5e-3);
-    EXPECT_LT(levels.back(), 0.01f);
 }
 
 TEST(VorbisWriter, WritesTheWholeSignalUnderAFixedSerial)

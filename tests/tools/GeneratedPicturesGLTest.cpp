@@ -3,12 +3,12 @@
 // them the way the demo draws it.
 #include <gtest/gtest.h>
 
+#include "support/TestFiles.h"
 #include "support/TestGLContext.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,24 +18,6 @@
 #include "tools/AssetFiles.h"
 
 namespace {
-
-struct Expected {
-    const char* file;
-    int width;
-    int height;
-    bool alpha;
-};
-
-const Expected PICTURES[] = {
-    {"o14_logo.png", 512, 512, true},  {"lens03.png", 512, 512, true},   {"demopeople1.png", 256, 512, true},
-    {"cow_white.png", 128, 128, true}, {"datum1.png", 256, 256, true},   {"datum2.png", 256, 256, true},
-    {"datum3.png", 256, 256, true},    {"datum4.png", 512, 256, true},   {"datum5.png", 512, 256, true},
-    {"url.png", 512, 256, true},       {"orm14.png", 512, 512, true},    {"pennant.png", 256, 128, true},
-    {"dot.png", 128, 128, true},       {"noise.png", 256, 256, false},   {"mask01.png", 1024, 512, true},
-    {"noise1.png", 1024, 512, true},   {"background1.png", 1024, 512, false}, {"act.png", 256, 128, true},
-    {"nob.png", 512, 256, true},       {"sympa.png", 256, 128, true},    {"idee.png", 512, 256, true},
-    {"credits.png", 256, 256, true},   {"cow_cube.png", 512, 512, false},
-};
 
 std::unique_ptr<TAV_Texture> load(const std::string& name, bool mipmap)
 {
@@ -65,13 +47,6 @@ void quad(float x, float y, float w, float h, float s0 = 0.0f, float s1 = 1.0f)
     glEnd();
 }
 
-void keepFrame(const TestGLContext& gl, const std::string& name)
-{
-    const char* keep = std::getenv("TAVLEN_KEEP_FRAMES");
-    const std::string dir = keep ? keep : tavtest::scratchDir();
-    EXPECT_TRUE(tavtest::writeFramePNG(dir + "/" + name + ".png", gl.width(), gl.height(), gl.readPixels()));
-}
-
 int brightness(uint32_t pixel) { return (tavtest::red(pixel) + tavtest::green(pixel) + tavtest::blue(pixel)) / 3; }
 
 }  // namespace
@@ -80,7 +55,7 @@ TEST(GeneratedPicturesGL, TheLoaderGivesEveryPictureItsSizeAndItsAlpha)
 {
     TestGLContext gl;
     ASSERT_TRUE(gl.ok());
-    for (const Expected& e : PICTURES) {
+    for (const assets::ExpectedPicture& e : assets::PICTURES) {
         SCOPED_TRACE(e.file);
         const std::unique_ptr<TAV_Texture> texture = load(e.file, false);
         ASSERT_NE(nullptr, texture);
@@ -88,7 +63,7 @@ TEST(GeneratedPicturesGL, TheLoaderGivesEveryPictureItsSizeAndItsAlpha)
         EXPECT_EQ(e.height, texture->getHeight());
         EXPECT_EQ(e.width, levelParameter(0, GL_TEXTURE_WIDTH));
         EXPECT_EQ(e.height, levelParameter(0, GL_TEXTURE_HEIGHT));
-        if (e.alpha)
+        if (e.channels == 4)
             EXPECT_GT(levelParameter(0, GL_TEXTURE_ALPHA_SIZE), 0);
         else
             EXPECT_EQ(0, levelParameter(0, GL_TEXTURE_ALPHA_SIZE));
@@ -150,7 +125,7 @@ TEST(GeneratedPicturesGL, TheOpeningFrameShowsTheLogoAsABlackSilhouetteOnWhite)
     quad(0, 0, 1500, 1500, -1.0f, 2.0f);
     pennant->activate();
     quad(-270, 200, 256, 128);
-    keepFrame(gl, "opening");
+    EXPECT_TRUE(tavtest::writeFramePNG(tavtest::framePath("opening.png"), gl.width(), gl.height(), gl.readPixels()));
 
     // The head (upper middle) is black, the frame's corners stay white: the lens's
     // clamped edge adds nothing there.
