@@ -37,7 +37,7 @@ void expectFileRefused(const std::string& name, const Bytes& bytes, int code, co
 {
     const std::string path = scratchPath(name);
     writeFile(path, bytes);
-    expectRefusal(code, messageStart + path, [&] { TAV_ImageData image(path.c_str()); });
+    expectThrown(code, messageStart + path, [&] { TAV_ImageData image(path.c_str()); });
 }
 
 }  // namespace
@@ -126,7 +126,7 @@ TEST(ImageData, FailedLoadLeavesTheImageAsItWas)
     const Bytes before = pixelsOf(image);
 
     writeFile(scratchPath("cut.tga"), tgaFile(4, 4, 32, pattern(20)));
-    expectRefusal(-70, "unable to read from file " + scratchPath("cut.tga"),
+    expectThrown(-70, "unable to read from file " + scratchPath("cut.tga"),
                   [&] { image.loadTGA(scratchPath("cut.tga").c_str()); });
     EXPECT_EQ(2, image.m_width);
     EXPECT_EQ(1, image.m_height);
@@ -140,13 +140,13 @@ TEST(ImageData, FailedLoadLeavesTheImageAsItWas)
 TEST(ImageData, RefusesNamesWithoutALowerCaseTgaOrBmpEnding)
 {
     for (const char* name : {"picture.png", "picture.TGA", "picture.BMP", "ga", ""})
-        expectRefusal(-70, std::string("filetype not suported ") + name, [&] { TAV_ImageData image(name); });
+        expectThrown(-70, std::string("filetype not suported ") + name, [&] { TAV_ImageData image(name); });
 }
 
 TEST(ImageData, RefusesMissingFiles)
 {
     for (const char* name : {"/nonexistent/a.tga", "/nonexistent/a.bmp"})
-        expectRefusal(-70, std::string("unable to open file ") + name, [&] { TAV_ImageData image(name); });
+        expectThrown(-70, std::string("unable to open file ") + name, [&] { TAV_ImageData image(name); });
 }
 
 TEST(ImageData, RefusesTGAsItDoesNotRead)
@@ -306,10 +306,10 @@ TEST(ImageData, BitmapRoundTripKeepsEveryByteForOddAndEvenWidths)
 TEST(ImageData, ReportsBitmapsItCannotWrite)
 {
     const auto image = filledImage(64, 64, 4, 7);
-    expectRefusal(-70, "unable to open image </nonexistent/out.bmp> for writing data",
+    expectThrown(-70, "unable to open image </nonexistent/out.bmp> for writing data",
                   [&] { image->writeBitmap("/nonexistent/out.bmp"); });
     // A full disk: the 16 KiB of pixels cannot all be written.
-    expectRefusal(-70, "unable to write image </dev/full>", [&] { image->writeBitmap("/dev/full"); });
+    expectThrown(-70, "unable to write image </dev/full>", [&] { image->writeBitmap("/dev/full"); });
     EXPECT_EQ(Bytes(64 * 64 * 4, 7), pixelsOf(*image));
 }
 
@@ -367,10 +367,10 @@ TEST(ImageData, ByteOperationsRefuseImagesOfAnotherShapeAndChangeNothing)
     const Bytes before = pixelsOf(*image);
 
     for (const TAV_ImageData* other : {rgb.get(), narrower.get(), lower.get()}) {
-        expectRefusal(-80, "unable to mul TAV_ImageData's", [&] { image->mul(other); });
-        expectRefusal(-80, "unable to add TAV_ImageData's", [&] { image->add(other); });
-        expectRefusal(-80, "unable to setWithMask TAV_ImageData's", [&] { image->setWithMask(other, rgba.get()); });
-        expectRefusal(-80, "unable to setWithMask TAV_ImageData's", [&] { image->setWithMask(rgba.get(), other); });
+        expectThrown(-80, "unable to mul TAV_ImageData's", [&] { image->mul(other); });
+        expectThrown(-80, "unable to add TAV_ImageData's", [&] { image->add(other); });
+        expectThrown(-80, "unable to setWithMask TAV_ImageData's", [&] { image->setWithMask(other, rgba.get()); });
+        expectThrown(-80, "unable to setWithMask TAV_ImageData's", [&] { image->setWithMask(rgba.get(), other); });
     }
     EXPECT_EQ(before, pixelsOf(*image));
     EXPECT_TRUE(image->check(rgba.get()));
