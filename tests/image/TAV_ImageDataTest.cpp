@@ -316,24 +316,14 @@ TEST(ImageData, ReportsBitmapsItCannotWrite)
 // ---------------------------------------------------------------------------------------
 // Byte operations
 
-TEST(ImageData, BlankImageHasItsSizesAndFormat)
-{
-    TAV_ImageData rgb(64, 32, 3);
-    EXPECT_EQ(64, rgb.m_width);
-    EXPECT_EQ(32, rgb.m_height);
-    EXPECT_EQ(3, rgb.m_bpp);
-    EXPECT_EQ(GL_RGB, rgb.m_format);
-    ASSERT_NE(nullptr, rgb.m_data);
-    rgb.m_data[64 * 32 * 3 - 1] = 1;  // the whole buffer is there (AddressSanitizer checks)
-    EXPECT_EQ(GL_RGBA, TAV_ImageData(1, 1, 4).m_format);
-}
-
-TEST(ImageData, SwapRBExchangesFirstAndThirdByteOfEachPixel)
+TEST(ImageData, BlankImagesTakeTheirFormatFromTheDepthAndSwapRBExchangesRedAndBlue)
 {
     auto rgb = imageWith(2, 1, 3, {1, 2, 3, 4, 5, 6});
+    EXPECT_EQ(GL_RGB, rgb->m_format);
     rgb->swapRB();
     EXPECT_EQ(Bytes({3, 2, 1, 6, 5, 4}), pixelsOf(*rgb));
     auto rgba = imageWith(2, 1, 4, {1, 2, 3, 4, 5, 6, 7, 8});
+    EXPECT_EQ(GL_RGBA, rgba->m_format);
     rgba->swapRB();
     EXPECT_EQ(Bytes({3, 2, 1, 4, 7, 6, 5, 8}), pixelsOf(*rgba));
 }
