@@ -13,6 +13,20 @@ void sinCosF(float rad, float& sr, float& cr)
     cr = static_cast<float>(std::cos(static_cast<double>(rad)));
 }
 
+// Turns the coordinate pair (a, b) by `degrees` in its plane, from the a axis towards the b
+// axis: the right-handed turn about the third axis. A zero angle leaves the bits alone.
+void turnInPlane(float degrees, float& a, float& b)
+{
+    if (degrees == 0.0f)
+        return;
+    float sr, cr;
+    sinCosF(TAV_MATH_Util::degToRad(degrees), sr, cr);
+    const float oldA = a;
+    const float oldB = b;
+    a = cr * oldA - sr * oldB;
+    b = sr * oldA + cr * oldB;
+}
+
 }  // namespace
 
 float TAV_MATH_Vector::dot(const TAV_Vertex& a, const TAV_Vertex& b)
@@ -80,38 +94,17 @@ void TAV_MATH_Vector::multi(const float* m, const TAV_Vertex& in, TAV_Vertex& ou
 
 void TAV_MATH_Vector::rotateX(float degrees, TAV_Vertex& v)
 {
-    if (degrees == 0.0f)
-        return;
-    float sr, cr;
-    sinCosF(TAV_MATH_Util::degToRad(degrees), sr, cr);
-    const float y = v.y;
-    const float z = v.z;
-    v.y = cr * y - sr * z;
-    v.z = sr * y + cr * z;
+    turnInPlane(degrees, v.y, v.z);
 }
 
 void TAV_MATH_Vector::rotateY(float degrees, TAV_Vertex& v)
 {
-    if (degrees == 0.0f)
-        return;
-    float sr, cr;
-    sinCosF(TAV_MATH_Util::degToRad(degrees), sr, cr);
-    const float z = v.z;
-    const float x = v.x;
-    v.z = cr * z - sr * x;
-    v.x = sr * z + cr * x;
+    turnInPlane(degrees, v.z, v.x);
 }
 
 void TAV_MATH_Vector::rotateZ(float degrees, TAV_Vertex& v)
 {
-    if (degrees == 0.0f)
-        return;
-    float sr, cr;
-    sinCosF(TAV_MATH_Util::degToRad(degrees), sr, cr);
-    const float x = v.x;
-    const float y = v.y;
-    v.x = cr * x - sr * y;
-    v.y = sr * x + cr * y;
+    turnInPlane(degrees, v.x, v.y);
 }
 
 void TAV_MATH_Vector::rotate(float ax, float ay, float az, TAV_Vertex& v)

@@ -2,29 +2,7 @@
 
 #include <GL/gl.h>  // Required for: the depth-only state
 
-#include <cassert>  // Required for: assert()
-
 #include "scene/TAV_RenderState.h"
-
-TAV_DepthPass* TAV_DepthPass::m_instance = nullptr;
-int TAV_DepthPass::m_instanceCount = 0;
-
-TAV_DepthPass* TAV_DepthPass::getInstance()
-{
-    if (!m_instance)
-        m_instance = new TAV_DepthPass();
-    ++m_instanceCount;
-    return m_instance;
-}
-
-void TAV_DepthPass::deleteInstance()
-{
-    assert(m_instance == this && m_instanceCount > 0);
-    if (--m_instanceCount == 0) {
-        m_instance = nullptr;
-        delete this;
-    }
-}
 
 void TAV_DepthPass::renderObject(TAV_Object* object)
 {

@@ -15,6 +15,7 @@
 #include "io/TAV_IO_Keyboard.h"
 #include "support/TestDisplayProbe.h"
 #include "support/TestEngine.h"
+#include "support/TestThrows.h"
 #include "support/TestXServer.h"
 #include "sys/TAV_Exception.h"
 #include "sys/TAV_SYS_Config.h"
@@ -185,14 +186,8 @@ TEST(Engine, ADisplayThatCannotBeOpenedThrowsAndLeavesNothingBehind)
     const char* previous = std::getenv("DISPLAY");
     const std::string saved = previous ? previous : "";
     setenv("DISPLAY", ":64999", 1);
-    try {
-        TAV_Engine::getInstance();
-        ADD_FAILURE() << "no exception";
-    } catch (TAV_Exception* e) {
-        const std::unique_ptr<TAV_Exception> owned(e);
-        EXPECT_EQ(TAV_Exception::DISPLAY_UNAVAILABLE, e->getCode());
-        EXPECT_STREQ("unable to open X display :64999", e->getMessage());
-    }
+    tavtest::expectThrown(TAV_Exception::DISPLAY_UNAVAILABLE, "unable to open X display :64999",
+                          [] { TAV_Engine::getInstance(); });
     if (previous)
         setenv("DISPLAY", saved.c_str(), 1);
     else

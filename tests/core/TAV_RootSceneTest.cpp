@@ -15,7 +15,9 @@
 #include "core/TAV_Scene.h"
 #include "core/TAV_Window.h"
 #include "support/TestEngine.h"
-#include "support/TestGLContext.h"  // Required for: tavtest::writeFramePNG, scratchDir
+#include "support/TestFiles.h"  // Required for: tavtest::framePath
+#include "support/TestGLContext.h"  // Required for: tavtest::writeFramePNG, readBackPixel
+#include "support/TestThrows.h"
 #include "sys/TAV_Exception.h"
 
 namespace {
@@ -58,13 +60,10 @@ private:
     Events& events;
 };
 
+// The window may have no alpha channel: compare colours only.
 uint32_t readPixel(int x, int y)
 {
-    uint8_t p[4] = {0, 0, 0, 0};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | 0xff;
+    return tavtest::readBackPixel(x, y) | 0xff;
 }
 
 const uint32_t BLACK = 0x000000ff;
@@ -200,14 +199,7 @@ TEST_F(RootScene, DeletingAShownSceneThrowsMinus90)
 {
     ProbeScene* a = new ProbeScene("a", events);
     a->showed();
-    try {
-        delete a;
-        FAIL() << "no exception";
-    } catch (TAV_Exception* e) {
-        const std::unique_ptr<TAV_Exception> owned(e);
-        EXPECT_EQ(-90, e->getCode());
-        EXPECT_STREQ("unable to delete ROOT SCENE", e->getMessage());
-    }
+    tavtest::expectThrown(-90, "unable to delete ROOT SCENE", [&] { delete a; });
 }
 
 TEST_F(RootScene, TheFrameTimeIsTheTimeSinceThePreviousFrame)
@@ -299,15 +291,7 @@ TEST_F(MotionBlur, TheSceneRendersIntoTheReducedAreaWhichIsStretchedOverTheWindo
         glColor3f(1.0f, 1.0f, 1.0f);
         glRectf(-1.0f, 0.0f, 0.0f, 1.0f);
     });
-    // Kept for a look where TAVLEN_TEST_FRAMES names a folder.
-    const char* keep = std::getenv("TAVLEN_TEST_FRAMES");
-    tavtest::writeFramePNG((keep ? std::string(keep) : tavtest::scratchDir()) + "/motion-blur-stretched.png", 800,
-                           600, [] {
-                               std::vector<uint8_t> pixels(800 * 600 * 4);
-                               glReadBuffer(GL_BACK);
-                               glReadPixels(0, 0, 800, 600, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-                               return pixels;
-                           }());
+    tavtest::writeFramePNG(tavtest::framePath("motion-blur-stretched.png"), 800, 600, tavtest::readBackFrame(800, 600));
     // Window rows count from the bottom: the white quarter is x 0..400, y 300..600.
     EXPECT_EQ(WHITE, readPixel(10, 590));
     EXPECT_EQ(WHITE, readPixel(390, 310));

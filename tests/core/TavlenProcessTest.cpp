@@ -80,6 +80,16 @@ protected:
         EXPECT_EQ("", tavlen->stderrText());
     }
 
+    // Ends tavlen with `signal` on the dummy Xorg and checks the desktop is as it was found:
+    // its 1280x1024 mode and keyboard auto-repeat.
+    void expectDesktopRestoredAfter(int signal)
+    {
+        expectOrderlyEndOn(signal);
+        EXPECT_EQ(1280, probe->modeWidth());
+        EXPECT_EQ(1024, probe->modeHeight());
+        EXPECT_TRUE(probe->autoRepeatOn());
+    }
+
     TestDisplayProbe::WindowInfo theWindow()
     {
         const auto windows = probe->viewableTopLevelWindows();
@@ -109,10 +119,7 @@ TEST_F(Tavlen, FullScreenSwitchesToTheConfiguredModeWithOverrideRedirectAndBothG
     EXPECT_TRUE(probe->keyboardGrabbedElsewhere());
     EXPECT_TRUE(probe->pointerGrabbedElsewhere());
 
-    expectOrderlyEndOn(SIGTERM);
-    EXPECT_EQ(1280, probe->modeWidth());
-    EXPECT_EQ(1024, probe->modeHeight());
-    EXPECT_TRUE(probe->autoRepeatOn());
+    expectDesktopRestoredAfter(SIGTERM);
     EXPECT_TRUE(probe->viewableTopLevelWindows().empty());
     EXPECT_FALSE(probe->keyboardGrabbedElsewhere());
 }
@@ -127,8 +134,7 @@ TEST_F(Tavlen, AFullScreenSizeThatNoModeOffersTakesTheDesktopSizeWithoutAModeCha
     EXPECT_EQ(1280, window.width);
     EXPECT_EQ(1024, window.height);
     EXPECT_TRUE(window.overrideRedirect);
-    expectOrderlyEndOn(SIGTERM);
-    EXPECT_EQ(1280, probe->modeWidth());
+    expectDesktopRestoredAfter(SIGTERM);
 }
 
 TEST_F(Tavlen, FullscreenZeroGivesAManaged800x600WindowTitledTavlen)
@@ -142,9 +148,7 @@ TEST_F(Tavlen, FullscreenZeroGivesAManaged800x600WindowTitledTavlen)
     EXPECT_FALSE(window.overrideRedirect);
     EXPECT_FALSE(probe->keyboardGrabbedElsewhere());
     EXPECT_EQ(1280, probe->modeWidth());
-    expectOrderlyEndOn(SIGTERM);
-    EXPECT_EQ(1280, probe->modeWidth());
-    EXPECT_TRUE(probe->autoRepeatOn());
+    expectDesktopRestoredAfter(SIGTERM);
 }
 
 TEST_F(Tavlen, WithoutAppCfgItRunsFullScreenAt800x600)
@@ -157,9 +161,7 @@ TEST_F(Tavlen, WithoutAppCfgItRunsFullScreenAt800x600)
     EXPECT_EQ(800, window.width);
     EXPECT_EQ(600, window.height);
     EXPECT_TRUE(window.overrideRedirect);
-    expectOrderlyEndOn(SIGINT);
-    EXPECT_EQ(1280, probe->modeWidth());
-    EXPECT_TRUE(probe->autoRepeatOn());
+    expectDesktopRestoredAfter(SIGINT);
 }
 
 class TavlenSignal : public Tavlen, public ::testing::WithParamInterface<int> {};
@@ -170,10 +172,7 @@ TEST_P(TavlenSignal, EndsWithStatusZeroAndRestoresTheDesktopModeAndAutoRepeat)
     ASSERT_TRUE(waitUntilRunning());
     ASSERT_EQ(1024, probe->modeWidth());
     ASSERT_FALSE(probe->autoRepeatOn());
-    expectOrderlyEndOn(GetParam());
-    EXPECT_EQ(1280, probe->modeWidth());
-    EXPECT_EQ(1024, probe->modeHeight());
-    EXPECT_TRUE(probe->autoRepeatOn());
+    expectDesktopRestoredAfter(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(TerminationSignals, TavlenSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGQUIT),

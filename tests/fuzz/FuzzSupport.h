@@ -1,15 +1,21 @@
 // FuzzSupport: what the libFuzzer targets share. Seeds are written by each target into the
 // corpus folder it is given when it starts (so no binary seed files live in the source
 // tree), readers that take a file name get a scratch file of their own, and a target can
-// add a libFuzzer flag before libFuzzer reads its arguments.
+// add a libFuzzer flag before libFuzzer reads its arguments. The picture readers share one
+// check of what they accept and refuse.
 #pragma once
 
 #include <unistd.h>  // Required for: getpid(), access()
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
+
+#include "image/TAV_ImageData.h"  // Required for: the image readers' shared check
+#include "sys/TAV_Exception.h"
 
 namespace fuzzsupport {
 
@@ -87,6 +93,42 @@ inline Bytes pattern(size_t count)
     for (size_t i = 0; i < count; ++i)
         bytes[i] = uint8_t(i * 37 + 11);
     return bytes;
+}
+
+// Feeds `data` to the picture reader that dispatches on `ending`. Every accepted picture
+// must be complete (its last byte readable) and survive a bitmap round trip unchanged;
+// every refusal must be a TAV_Exception with a file (-70) or memory (-55) code.
+inline void fuzzImageReader(const std::string& ending, const uint8_t* data, size_t size)
+{
+    // The files this process reads and writes, removed when it ends.
+    struct ScratchFiles {
+        std::string input, output;
+        ~ScratchFiles()
+        {
+            remove(input.c_str());
+            remove(output.c_str());
+        }
+    };
+    static const ScratchFiles scratch{scratchFile(ending), scratchFile("out.bmp")};
+
+    writeFile(scratch.input, data, size);
+    try {
+        TAV_ImageData image(scratch.input.c_str());
+        if ((image.m_bpp != 3 && image.m_bpp != 4) || image.m_width <= 0 || image.m_height <= 0)
+            abort();
+        const size_t bytes = size_t(image.m_width) * size_t(image.m_height) * size_t(image.m_bpp);
+        volatile unsigned char last = image.m_data[bytes - 1];
+        (void)last;
+        image.writeBitmap(scratch.output.c_str());
+        const TAV_ImageData back(scratch.output.c_str());
+        if (back.m_width != image.m_width || back.m_height != image.m_height || back.m_bpp != image.m_bpp ||
+            back.m_format != image.m_format || memcmp(back.m_data, image.m_data, bytes) != 0)
+            abort();
+    } catch (TAV_Exception* e) {
+        if (e->getCode() != TAV_Exception::BAD_FILE && e->getCode() != TAV_Exception::MEMORY_EXHAUSTED)
+            abort();
+        delete e;
+    }
 }
 
 }  // namespace fuzzsupport

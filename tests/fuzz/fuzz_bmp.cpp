@@ -1,36 +1,13 @@
-// Fuzzes the BMP reader through its file-name constructor. Every accepted picture must be
-// complete (its last byte readable) and survive a write and a second read unchanged; every
-// refusal must be a TAV_Exception with a file (-70) or memory (-55) code.
+// Fuzzes the BMP reader through its file-name constructor, seeded with small valid
+// files; the checks on what it accepts and refuses are fuzzImageReader's.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "FuzzSupport.h"
-#include "image/TAV_ImageData.h"
-#include "sys/TAV_Exception.h"
 
 using namespace fuzzsupport;
 
 namespace {
-
-// The files this process reads and writes, removed when it ends.
-struct ScratchFiles {
-    const std::string input = scratchFile("bmp");
-    const std::string output = scratchFile("out.bmp");
-    ~ScratchFiles()
-    {
-        remove(input.c_str());
-        remove(output.c_str());
-    }
-};
-
-const ScratchFiles& scratch()
-{
-    static const ScratchFiles files;
-    return files;
-}
 
 // A BMP with `infoBytes` of information header; bit fields get the usual masks.
 Bytes bmp(int width, int height, int bitCount, uint32_t infoBytes, uint32_t compression)
@@ -64,14 +41,6 @@ Bytes bmp(int width, int height, int bitCount, uint32_t infoBytes, uint32_t comp
     return file;
 }
 
-void expectSameImage(const TAV_ImageData& a, const TAV_ImageData& b)
-{
-    const size_t size = size_t(a.m_width) * size_t(a.m_height) * size_t(a.m_bpp);
-    if (a.m_width != b.m_width || a.m_height != b.m_height || a.m_bpp != b.m_bpp || a.m_format != b.m_format ||
-        memcmp(a.m_data, b.m_data, size) != 0)
-        abort();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
@@ -88,20 +57,6 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    writeFile(scratch().input, data, size);
-    try {
-        TAV_ImageData image(scratch().input.c_str());
-        if ((image.m_bpp != 3 && image.m_bpp != 4) || image.m_width <= 0 || image.m_height <= 0)
-            abort();
-        volatile unsigned char last = image.m_data[size_t(image.m_width) * image.m_height * image.m_bpp - 1];
-        (void)last;
-        image.writeBitmap(scratch().output.c_str());
-        TAV_ImageData back(scratch().output.c_str());
-        expectSameImage(image, back);
-    } catch (TAV_Exception* e) {
-        if (e->getCode() != TAV_Exception::BAD_FILE && e->getCode() != TAV_Exception::MEMORY_EXHAUSTED)
-            abort();
-        delete e;
-    }
+    fuzzImageReader("bmp", data, size);
     return 0;
 }

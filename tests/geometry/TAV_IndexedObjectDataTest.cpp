@@ -8,7 +8,7 @@
 #include "geometry/TAV_IndexedObjectData.h"
 #include "geometry/TAV_ObjectData.h"
 #include "support/TestMathPrinters.h"
-#include "sys/TAV_Exception.h"
+#include "support/TestThrows.h"
 
 namespace {
 
@@ -27,20 +27,6 @@ std::unique_ptr<TAV_IndexedObjectData> makeIndexedQuad()
     std::unique_ptr<TAV_IndexedObjectData> quad(new TAV_IndexedObjectData(4, 6, true, true));
     quad->csetData(records, indices);
     return quad;
-}
-
-// Runs operation, which must throw a -80 TAV_Exception with message; frees the exception.
-template <typename Operation>
-void expectRefused(const char* message, Operation operation)
-{
-    try {
-        operation();
-        ADD_FAILURE() << "no exception, expected: " << message;
-    } catch (TAV_Exception* e) {
-        std::unique_ptr<TAV_Exception> owned(e);
-        EXPECT_EQ(-80, e->getCode());
-        EXPECT_STREQ(message, e->getMessage());
-    }
 }
 
 std::vector<float> snapshot(const TAV_IObjectData& mesh)
@@ -108,7 +94,7 @@ TEST(IndexedObjectData, RefusesAPlainMeshAsSourceAndCopiesNothing)
     TAV_ObjectData plain(6, true, true);
     for (int k = 0; k < 6 * 8; ++k)
         plain.m_data[k] = 9.0f;
-    expectRefused("indexed object data needed", [&] { quad->csetData(&plain); });
+    tavtest::expectThrown(-80, "indexed object data needed", [&] { quad->csetData(&plain); });
     EXPECT_EQ(before, snapshot(*quad));
     EXPECT_EQ(2u, quad->m_indices[2]);
 }
@@ -117,11 +103,11 @@ TEST(IndexedObjectData, RefusesFaceNormalsAndChangesNothing)
 {
     std::unique_ptr<TAV_IndexedObjectData> quad = makeIndexedQuad();
     const std::vector<float> before = snapshot(*quad);
-    expectRefused("unable to calculate face normals on a indexed shape", [&] { quad->faceNormals(); });
+    tavtest::expectThrown(-80, "unable to calculate face normals on a indexed shape", [&] { quad->faceNormals(); });
     EXPECT_EQ(before, snapshot(*quad));
     // Even without normals there is nothing face normals could mean here.
     TAV_IndexedObjectData bare(3, 3, false, false);
-    expectRefused("unable to calculate face normals on a indexed shape", [&] { bare.faceNormals(); });
+    tavtest::expectThrown(-80, "unable to calculate face normals on a indexed shape", [&] { bare.faceNormals(); });
 }
 
 TEST(IndexedObjectData, VertexNormalsJoinCornersBySharedIndex)

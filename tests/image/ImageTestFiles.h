@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "support/TestFiles.h"      // Required for: PNGRecipe, writePNG()
 #include "support/TestGLContext.h"  // Required for: tavtest::scratchDir()
+#include "support/TestThrows.h"     // Required for: tavtest::expectThrown()
 #include "sys/TAV_Exception.h"
 
 namespace imagetest {
@@ -127,63 +129,10 @@ inline Bytes bmpFile(int width, int height, int bitCount, const Bytes& filePixel
     return file;
 }
 
-// Runs `action`, which must throw TAV_Exception* with this code and message.
-inline void expectRefusal(int code, const std::string& message, const std::function<void()>& action)
-{
-    try {
-        action();
-        ADD_FAILURE() << "no exception; expected " << code << " \"" << message << "\"";
-    } catch (TAV_Exception* e) {
-        std::unique_ptr<TAV_Exception> owned(e);
-        EXPECT_EQ(code, e->getCode());
-        EXPECT_EQ(message, e->getMessage());
-    }
-}
+using tavtest::expectThrown;
 
-// A PNG written with libpng: `rows` top row first, each row already in the file's sample
-// layout for the colour type and bit depth. Optional palette and tRNS chunk.
-struct PNGRecipe {
-    int width = 0;
-    int height = 0;
-    int colorType = PNG_COLOR_TYPE_RGB;
-    int bitDepth = 8;
-    bool interlaced = false;
-    std::vector<Bytes> rows;
-    std::vector<png_color> palette;
-    Bytes transparency;  // tRNS entries for a palette
-};
-
-inline bool writePNG(const std::string& path, const PNGRecipe& recipe)
-{
-    std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path.c_str(), "wb"), fclose);
-    if (!file)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    std::vector<png_bytep> rowPointers;
-    for (const Bytes& row : recipe.rows)
-        rowPointers.push_back(const_cast<png_bytep>(row.data()));
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, file.get());
-    png_set_IHDR(png, info, png_uint_32(recipe.width), png_uint_32(recipe.height), recipe.bitDepth, recipe.colorType,
-                 recipe.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    if (!recipe.palette.empty())
-        png_set_PLTE(png, info, recipe.palette.data(), int(recipe.palette.size()));
-    if (!recipe.transparency.empty())
-        png_set_tRNS(png, info, recipe.transparency.data(), int(recipe.transparency.size()), nullptr);
-    png_set_rows(png, info, rowPointers.data());
-    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
+using tavtest::PNGRecipe;
+using tavtest::writePNG;
 
 // An 8-bit RGB PNG whose rows (top first) have the given colours, each row one colour.
 inline PNGRecipe stripesPNG(int width, const std::vector<uint32_t>& rowColoursRGB)

@@ -30,7 +30,7 @@ struct Decoded {
 };
 
 // Writes the PNG and decodes it without OpenGL.
-Decoded decodeSpec(const PNGRecipe& recipe)
+Decoded decodeRecipe(const PNGRecipe& recipe)
 {
     const std::string path = scratchPath("decode.png");
     EXPECT_TRUE(writePNG(path, recipe));
@@ -45,7 +45,7 @@ Decoded decodeSpec(const PNGRecipe& recipe)
     return result;
 }
 
-PNGRecipe specOf(int width, int colorType, int bitDepth, std::vector<Bytes> rows)
+PNGRecipe recipeOf(int width, int colorType, int bitDepth, std::vector<Bytes> rows)
 {
     PNGRecipe recipe;
     recipe.width = width;
@@ -86,40 +86,40 @@ protected:
 
 TEST(PNGDecode, ExpandsGreyPaletteAndLowAndHighBitDepthsTo8BitRGB)
 {
-    const Decoded grey = decodeSpec(specOf(2, PNG_COLOR_TYPE_GRAY, 8, {{0, 200}}));
+    const Decoded grey = decodeRecipe(recipeOf(2, PNG_COLOR_TYPE_GRAY, 8, {{0, 200}}));
     EXPECT_EQ(3, grey.channels);
     EXPECT_EQ(Bytes({0, 0, 0, 200, 200, 200}), grey.pixels);
 
     // Four 1-bit samples 1, 0, 1, 1 in one byte: black and white, full range.
-    const Decoded bits = decodeSpec(specOf(4, PNG_COLOR_TYPE_GRAY, 1, {{0xB0}}));
+    const Decoded bits = decodeRecipe(recipeOf(4, PNG_COLOR_TYPE_GRAY, 1, {{0xB0}}));
     EXPECT_EQ(Bytes({255, 255, 255, 0, 0, 0, 255, 255, 255, 255, 255, 255}), bits.pixels);
 
     // 16-bit samples keep their high byte.
-    const Decoded deep = decodeSpec(specOf(1, PNG_COLOR_TYPE_RGB, 16, {{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}}));
+    const Decoded deep = decodeRecipe(recipeOf(1, PNG_COLOR_TYPE_RGB, 16, {{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}}));
     EXPECT_EQ(3, deep.channels);
     EXPECT_EQ(Bytes({0x12, 0x56, 0x9A}), deep.pixels);
 
-    PNGRecipe palette = specOf(3, PNG_COLOR_TYPE_PALETTE, 8, {{2, 0, 1}});
+    PNGRecipe palette = recipeOf(3, PNG_COLOR_TYPE_PALETTE, 8, {{2, 0, 1}});
     palette.palette = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
-    const Decoded indexed = decodeSpec(palette);
+    const Decoded indexed = decodeRecipe(palette);
     EXPECT_EQ(3, indexed.channels);
     EXPECT_EQ(Bytes({70, 80, 90, 10, 20, 30, 40, 50, 60}), indexed.pixels);
 }
 
 TEST(PNGDecode, GivesAlphaForGreyAlphaRGBAAndTransparencyChunks)
 {
-    const Decoded greyAlpha = decodeSpec(specOf(2, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{50, 128, 250, 0}}));
+    const Decoded greyAlpha = decodeRecipe(recipeOf(2, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{50, 128, 250, 0}}));
     EXPECT_EQ(4, greyAlpha.channels);
     EXPECT_EQ(Bytes({50, 50, 50, 128, 250, 250, 250, 0}), greyAlpha.pixels);
 
-    const Decoded rgba = decodeSpec(specOf(1, PNG_COLOR_TYPE_RGB_ALPHA, 8, {{1, 2, 3, 4}}));
+    const Decoded rgba = decodeRecipe(recipeOf(1, PNG_COLOR_TYPE_RGB_ALPHA, 8, {{1, 2, 3, 4}}));
     EXPECT_EQ(4, rgba.channels);
     EXPECT_EQ(Bytes({1, 2, 3, 4}), rgba.pixels);
 
-    PNGRecipe palette = specOf(2, PNG_COLOR_TYPE_PALETTE, 8, {{0, 1}});
+    PNGRecipe palette = recipeOf(2, PNG_COLOR_TYPE_PALETTE, 8, {{0, 1}});
     palette.palette = {{10, 20, 30}, {40, 50, 60}};
     palette.transparency = {77};  // entry 0 partly transparent, entry 1 opaque
-    const Decoded indexed = decodeSpec(palette);
+    const Decoded indexed = decodeRecipe(palette);
     EXPECT_EQ(4, indexed.channels);
     EXPECT_EQ(Bytes({10, 20, 30, 77, 40, 50, 60, 255}), indexed.pixels);
 }
@@ -129,7 +129,7 @@ TEST(PNGDecode, KeepsTheTopRowFirstAlsoForInterlacedFiles)
     for (bool interlaced : {false, true}) {
         PNGRecipe recipe = stripesPNG(9, {RED, GREEN, GREEN, GREEN, GREEN, GREEN, GREEN, BLUE, BLUE});
         recipe.interlaced = interlaced;
-        const Decoded picture = decodeSpec(recipe);
+        const Decoded picture = decodeRecipe(recipe);
         ASSERT_EQ(9, picture.width);
         ASSERT_EQ(9, picture.height);
         EXPECT_EQ(Bytes({255, 0, 0}), Bytes(picture.pixels.begin(), picture.pixels.begin() + 3)) << interlaced;
@@ -159,15 +159,15 @@ TEST(PNGDecode, RefusesBrokenTruncatedAndOversizedFiles)
         const std::string path = scratchPath(c.name);
         writeFile(path, c.bytes);
         std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path.c_str(), "rb"), fclose);
-        expectRefusal(-70, "invalid png " + path, [&] { TAV_PNGLoader_local::decode(file.get(), path.c_str()); });
+        expectThrown(-70, "invalid png " + path, [&] { TAV_PNGLoader_local::decode(file.get(), path.c_str()); });
     }
 
     // Wider than any texture: refused from the header, before the pixels are allocated.
     const uint32_t tooWide = TAV_PNGLoader_local::MAX_SIDE_PX + 1;
     const std::string path = scratchPath("wide.png");
-    ASSERT_TRUE(writePNG(path, specOf(int(tooWide), PNG_COLOR_TYPE_GRAY, 1, {Bytes(tooWide / 8 + 1, 0)})));
+    ASSERT_TRUE(writePNG(path, recipeOf(int(tooWide), PNG_COLOR_TYPE_GRAY, 1, {Bytes(tooWide / 8 + 1, 0)})));
     std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path.c_str(), "rb"), fclose);
-    expectRefusal(-70, "invalid png " + path, [&] { TAV_PNGLoader_local::decode(file.get(), path.c_str()); });
+    expectThrown(-70, "invalid png " + path, [&] { TAV_PNGLoader_local::decode(file.get(), path.c_str()); });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -214,11 +214,11 @@ TEST_F(PNGTextures, MipmappedPNGHasTheFullChainDownToOnePixel)
 
 TEST_F(PNGTextures, GreyPicturesBecomeRGBAndGreyAlphaRGBATextures)
 {
-    const auto grey = load(specOf(3, PNG_COLOR_TYPE_GRAY, 8, {{0, 128, 255}}), false);
+    const auto grey = load(recipeOf(3, PNG_COLOR_TYPE_GRAY, 8, {{0, 128, 255}}), false);
     EXPECT_EQ(GL_RGB, levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT));
     EXPECT_EQ(Bytes({0, 0, 0, 128, 128, 128, 255, 255, 255}), texImage(0, GL_RGB));
 
-    const auto greyAlpha = load(specOf(1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{90, 30}}), false);
+    const auto greyAlpha = load(recipeOf(1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{90, 30}}), false);
     EXPECT_EQ(GL_RGBA, levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT));
     EXPECT_EQ(Bytes({90, 90, 90, 30}), texImage(0, GL_RGBA));
 }
@@ -230,20 +230,7 @@ TEST_F(PNGTextures, DrawnWithADownwardYAxisTheFirstRowIsAtTheTop)
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     // The overlay projection of the demo: y grows down the screen, so t = 0 is drawn on top.
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, gl.width(), gl.height(), 0, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0); glVertex2f(200, 150);
-    glTexCoord2f(1, 0); glVertex2f(600, 150);
-    glTexCoord2f(1, 1); glVertex2f(600, 450);
-    glTexCoord2f(0, 1); glVertex2f(200, 450);
-    glEnd();
-    glDisable(GL_TEXTURE_2D);
+    drawTexturedRect(gl.width(), gl.height(), true, 200, 150, 600, 450);
     tavtest::writeFramePNG(scratchPath("stripes.png"), gl.width(), gl.height(), gl.readPixels());
 
     // Each texel row covers 50 pixels; sampled between two texel rows of one colour, so
@@ -274,7 +261,7 @@ TEST_F(PNGTextures, RefusesMissingTruncatedAndCorruptFilesLeavingNoTexture)
         for (bool mipmap : {false, true}) {
             GLuint probe = 0;
             glGenTextures(1, &probe);
-            expectRefusal(-70, c.message, [&] { delete TAV_PNGLoader::loadPNG(c.path.c_str(), mipmap); });
+            expectThrown(-70, c.message, [&] { delete TAV_PNGLoader::loadPNG(c.path.c_str(), mipmap); });
             EXPECT_EQ(0, textureObjectsAfter(probe)) << c.path;
             glDeleteTextures(1, &probe);
         }

@@ -125,7 +125,7 @@ TEST_F(Textures, TextureFromAFileUploadsItAndARefusedFileLeavesNoTextureObject)
     for (int mipmapped = 0; mipmapped < 2; ++mipmapped) {
         GLuint probe = 0;
         glGenTextures(1, &probe);
-        expectRefusal(-70, "unable to open file /nonexistent/a.bmp", [&] {
+        expectThrown(-70, "unable to open file /nonexistent/a.bmp", [&] {
             if (mipmapped)
                 TAV_MipMapTexture refused("/nonexistent/a.bmp");
             else
@@ -229,23 +229,10 @@ TEST_F(Textures, ScaledCheckerboardRepeatsAcrossAQuad)
 
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, gl.width(), 0, gl.height(), -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glEnable(GL_BLEND);  // as the demo draws it: the transparent quadrants show what lies below
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0); glVertex2f(100, 100);
-    glTexCoord2f(1, 0); glVertex2f(356, 100);
-    glTexCoord2f(1, 1); glVertex2f(356, 356);
-    glTexCoord2f(0, 1); glVertex2f(100, 356);
-    glEnd();
+    drawTexturedRect(gl.width(), gl.height(), false, 100, 100, 356, 356);
     glDisable(GL_BLEND);
-    glDisable(GL_TEXTURE_2D);
     tavtest::writeFramePNG(scratchPath("checkerboard.png"), gl.width(), gl.height(), gl.readPixels());
 
     // Scale 2 shows the 2 x 2 quadrants twice each way: 4 x 4 cells of 64 pixels, the cell

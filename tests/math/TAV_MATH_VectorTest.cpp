@@ -75,28 +75,8 @@ TEST(MathVector, NormalizeScalesToUnitLengthAndLeavesZeroAlone)
     EXPECT_NEAR(1.0f, tiny.x, kTolerance);
 }
 
-TEST(MathVector, AxisRotationsByNinetyDegreesTurnRightHanded)
-{
-    TAV_Vertex v(1, 0, 0);
-    TAV_MATH_Vector::rotateZ(90, v);
-    EXPECT_VERTEX_NEAR(0, 1, 0, v);
-    v = TAV_Vertex(0, 1, 0);
-    TAV_MATH_Vector::rotateX(90, v);
-    EXPECT_VERTEX_NEAR(0, 0, 1, v);
-    v = TAV_Vertex(0, 0, 1);
-    TAV_MATH_Vector::rotateY(90, v);
-    EXPECT_VERTEX_NEAR(1, 0, 0, v);
-
-    // The axis itself stays put, and negative angles turn back.
-    v = TAV_Vertex(0, 0, 2);
-    TAV_MATH_Vector::rotateZ(37, v);
-    EXPECT_VERTEX_NEAR(0, 0, 2, v);
-    v = TAV_Vertex(0.3f, -1.2f, 2.5f);
-    TAV_MATH_Vector::rotateY(-63, v);
-    TAV_MATH_Vector::rotateY(63, v);
-    EXPECT_VERTEX_NEAR(0.3f, -1.2f, 2.5f, v);
-}
-
+// The matrices turn right-handed (90 degrees about z takes x to y); the angles include
+// negative ones and turns past a half circle.
 TEST(MathVector, AxisRotationsAgreeWithIndependentMatrices)
 {
     const TAV_Vertex start(0.3f, -1.2f, 2.5f);

@@ -140,8 +140,15 @@ TEST(Object, ResolvesNamesAgainstAContainerAndKeepsWhatIsNotFound)
     EXPECT_EQ(&earlierTexture, object.m_texture);
 }
 
-TEST(Object, NamesNeverSetPickUpTheNewestUnnamedResourceOfEachKind)
+// Resolution goes through the virtual setters, so a subclass sees what it is given.
+TEST(Object, NamesNeverSetPickUpTheNewestUnnamedResourceOfEachKindThroughTheSetters)
 {
+    struct Recording : TAV_Object {
+        int calls = 0;
+        void setMaterial(TAV_Material* m) override { ++calls; TAV_Object::setMaterial(m); }
+        void setTexture(TAV_ITexture* t) override { ++calls; TAV_Object::setTexture(t); }
+        void setData(TAV_IObjectData* d) override { ++calls; TAV_Object::setData(d); }
+    };
     TAV_Container container;
     container.addMaterial(new TAV_Material());
     auto* newestMaterial = new TAV_Material();
@@ -152,27 +159,11 @@ TEST(Object, NamesNeverSetPickUpTheNewestUnnamedResourceOfEachKind)
     auto* mesh = new TAV_ObjectData(3, true, false);
     container.addObjectData(mesh);
 
-    TAV_Object object;
+    Recording object;
     object.searchPointersForNames(&container);
     EXPECT_EQ(newestMaterial, object.m_material);
     EXPECT_EQ(texture, object.m_texture);
     EXPECT_EQ(mesh, object.m_data);
-}
-
-TEST(Object, ResolvesThroughTheVirtualSetters)
-{
-    struct Recording : TAV_Object {
-        int calls = 0;
-        void setMaterial(TAV_Material* m) override { ++calls; TAV_Object::setMaterial(m); }
-        void setTexture(TAV_ITexture* t) override { ++calls; TAV_Object::setTexture(t); }
-        void setData(TAV_IObjectData* d) override { ++calls; TAV_Object::setData(d); }
-    };
-    TAV_Container container;
-    container.addMaterial(new TAV_Material());
-    container.addTexture(new TAV_Texture());
-    container.addObjectData(new TAV_ObjectData(3, false, false));
-    Recording object;
-    object.searchPointersForNames(&container);
     EXPECT_EQ(3, object.calls);
 }
 

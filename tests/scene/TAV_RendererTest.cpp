@@ -47,20 +47,41 @@ struct CountingTexture : TAV_Texture {
     }
 };
 
-// An orthographic view of x and y from -1 to 1 (the whole 800x600 frame), looking down -z
-// with the near plane at 0.1 and the far plane at 100; black, cleared.
-void beginFrame()
+// A GL context with an orthographic view of x and y from -1 to 1 (the whole 800x600
+// frame), looking down -z with the near plane at 0.1 and the far plane at 100; black, cleared.
+class RendererFrame : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(gl.ok());
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(-1, 1, -1, 1, 0.1, 100);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    // Clears again between renderings inside one test, whatever masks they left.
+    void clear()
+    {
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glDepthMask(GL_TRUE);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+
+    TestGLContext gl;
+};
+
+// Adds `count` objects drawing `square` with `texture` (may be null) to `container`.
+void addSquares(TAV_Container& container, TAV_ObjectData* square, TAV_ITexture* texture, int count)
 {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-1, 1, -1, 1, 0.1, 100);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glDepthMask(GL_TRUE);
-    glClearColor(0, 0, 0, 1);
-    glClearDepth(1.0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    for (int i = 0; i < count; ++i) {
+        auto* object = new TAV_Object();
+        object->setData(square);
+        object->setTexture(texture);
+        container.addObject(object);
+    }
 }
 
 // A big red square far away (z = -50) and a small green one near (z = -2), both facing
@@ -117,12 +138,9 @@ void saveFrame(const TestGLContext& gl, const std::string& name)
 
 }  // namespace
 
-TEST(Renderer, DepthPassThenDefaultPassShowsOnlyTheNearObject)
+TEST_F(RendererFrame, DepthPassThenDefaultPassShowsOnlyTheNearObject)
 {
-    TestGLContext gl;
-    ASSERT_TRUE(gl.ok());
     NearAndFar scene;
-    beginFrame();
 
     TAV_Renderer renderer(2);
     renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
@@ -138,10 +156,8 @@ TEST(Renderer, DepthPassThenDefaultPassShowsOnlyTheNearObject)
     EXPECT_TRUE(colourWritesOn());
 }
 
-TEST(Renderer, DepthPassKeepsFarObjectsBehindNearOnesThatWriteNoDepth)
+TEST_F(RendererFrame, DepthPassKeepsFarObjectsBehindNearOnesThatWriteNoDepth)
 {
-    TestGLContext gl;
-    ASSERT_TRUE(gl.ok());
     // A blended material writes no depth of its own, so in a single pass the far square,
     // drawn after the near one, paints over it; the depth pass has laid the near depth down
     // before, so the far square fails the test there.
@@ -153,7 +169,7 @@ TEST(Renderer, DepthPassKeepsFarObjectsBehindNearOnesThatWriteNoDepth)
         scene.nearSquare->setMaterial(seeThrough.get());
         scene.container.removeObject(scene.nearSquare);
         scene.container.addObject(scene.nearSquare);  // now drawn first
-        beginFrame();
+        clear();
 
         TAV_Renderer renderer(passCount);
         renderer.setPass(passCount - 1, TAV_Renderer::PASS_DEFAULT);
@@ -165,12 +181,9 @@ TEST(Renderer, DepthPassKeepsFarObjectsBehindNearOnesThatWriteNoDepth)
     }
 }
 
-TEST(Renderer, DepthPassAloneFillsDepthButNoColour)
+TEST_F(RendererFrame, DepthPassAloneFillsDepthButNoColour)
 {
-    TestGLContext gl;
-    ASSERT_TRUE(gl.ok());
     NearAndFar scene;
-    beginFrame();
 
     TAV_Renderer renderer(1);
     renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
@@ -184,53 +197,28 @@ TEST(Renderer, DepthPassAloneFillsDepthButNoColour)
     EXPECT_FLOAT_EQ(1.0f, depthAt(5, 5));
 }
 
-TEST(Renderer, EmptySlotsAreSkipped)
+TEST_F(RendererFrame, EmptySlotsAndObjectsWithoutAMeshAreSkipped)
 {
-    TestGLContext gl;
-    ASSERT_TRUE(gl.ok());
     NearAndFar scene;
-    beginFrame();
+    scene.container.addObject(new TAV_Object());
 
     TAV_Renderer renderer(3);
     renderer.setPass(1, TAV_Renderer::PASS_DEFAULT);
     renderer.renderContainer(&scene.container);
     EXPECT_EQ(0x00ff00ffu, gl.pixel(400, 300));
     EXPECT_EQ(0xff0000ffu, gl.pixel(650, 300));
-}
 
-TEST(Renderer, RenderObjectDrawsOneObjectThroughEveryPass)
-{
-    TestGLContext gl;
-    ASSERT_TRUE(gl.ok());
-    NearAndFar scene;
-    beginFrame();
-
-    TAV_Renderer renderer;  // one slot: the default pass
-    renderer.getPass(0)->setup();
+    // renderObject() draws the one object through every filled slot.
+    clear();
+    renderer.getPass(1)->setup();
     renderer.renderObject(scene.farSquare);
     EXPECT_EQ(0xff0000ffu, gl.pixel(400, 300));
 }
 
-TEST(Renderer, ObjectsWithoutAMeshDrawNothing)
+TEST_F(RendererFrame, DefaultRendererDrawsTheNearObjectOverTheFarOne)
 {
-    TestGLContext gl;
-    ASSERT_TRUE(gl.ok());
-    beginFrame();
-    TAV_Container container;
-    container.addObject(new TAV_Object());
-
-    TAV_Renderer renderer;
-    renderer.renderContainer(&container);
-    TAV_DefaultRenderer::getInstance()->renderContainer(&container);
-    EXPECT_EQ(0x000000ffu, gl.pixel(400, 300));
-}
-
-TEST(DefaultRenderer, DrawsTheNearObjectOverTheFarOne)
-{
-    TestGLContext gl;
-    ASSERT_TRUE(gl.ok());
     NearAndFar scene;
-    beginFrame();
+    scene.container.addObject(new TAV_Object());  // no mesh: skipped
 
     TAV_DefaultRenderer::getInstance()->renderContainer(&scene.container);
     EXPECT_EQ(0x00ff00ffu, gl.pixel(400, 300));
@@ -238,22 +226,16 @@ TEST(DefaultRenderer, DrawsTheNearObjectOverTheFarOne)
     EXPECT_EQ(TAV_DefaultRenderer::getInstance(), TAV_DefaultRenderer::getInstance());
 }
 
-TEST(DefaultRenderer, ActivatesASharedTextureOncePerContainerPass)
+// The default renderer caches the current texture across a container pass; the default
+// pass does not, and activates it for every object.
+TEST_F(RendererFrame, SharedTextureIsActivatedOncePerRunByTheRendererAndPerObjectByThePass)
 {
-    TestGLContext gl;
-    ASSERT_TRUE(gl.ok());
-    beginFrame();
     TAV_Container container;
     TAV_ObjectData* square = newSquare();
     container.addObjectData(square);
     auto* shared = new CountingTexture();
     container.addTexture(shared);
-    for (int i = 0; i < 3; ++i) {
-        auto* object = new TAV_Object();
-        object->setData(square);
-        object->setTexture(shared);
-        container.addObject(object);
-    }
+    addSquares(container, square, shared, 3);
 
     TAV_DefaultRenderer* renderer = TAV_DefaultRenderer::getInstance();
     renderer->renderContainer(&container);
@@ -262,55 +244,25 @@ TEST(DefaultRenderer, ActivatesASharedTextureOncePerContainerPass)
     EXPECT_EQ(2, shared->activations);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
 
-    // An untextured object in between breaks the run: the next one activates again.
-    auto* plain = new TAV_Object();
-    plain->setData(square);
-    container.addObject(plain);
-    auto* last = new TAV_Object();
-    last->setData(square);
-    last->setTexture(shared);
-    container.addObject(last);
-    renderer->renderContainer(&container);
-    EXPECT_EQ(4, shared->activations);
-}
+    TAV_Renderer defaultPass;  // one slot, holding the default pass
+    defaultPass.renderContainer(&container);
+    EXPECT_EQ(5, shared->activations);
 
-TEST(DefaultPass, ActivatesTheTextureForEveryObject)
-{
-    TestGLContext gl;
-    ASSERT_TRUE(gl.ok());
-    beginFrame();
-    TAV_Container container;
-    TAV_ObjectData* square = newSquare();
-    container.addObjectData(square);
-    auto* shared = new CountingTexture();
-    container.addTexture(shared);
-    for (int i = 0; i < 3; ++i) {
-        auto* object = new TAV_Object();
-        object->setData(square);
-        object->setTexture(shared);
-        container.addObject(object);
-    }
-    TAV_Renderer renderer;
-    renderer.renderContainer(&container);
-    EXPECT_EQ(3, shared->activations);
+    // An untextured object in between breaks the run: the next one activates again.
+    addSquares(container, square, nullptr, 1);
+    addSquares(container, square, shared, 1);
+    renderer->renderContainer(&container);
+    EXPECT_EQ(7, shared->activations);
 }
 
 TEST(RenderPasses, AreSharedAndCountedAndTheLastReleaseDestroysThem)
 {
     ASSERT_EQ(0, TAV_DepthPass::getInstanceCount());
     TAV_DepthPass* first = TAV_DepthPass::getInstance();
-    TAV_DepthPass* second = TAV_DepthPass::getInstance();
-    EXPECT_EQ(first, second);
+    EXPECT_EQ(first, TAV_DepthPass::getInstance());
     EXPECT_EQ(2, TAV_DepthPass::getInstanceCount());
-    second->deleteInstance();
-    EXPECT_EQ(1, TAV_DepthPass::getInstanceCount());
     first->deleteInstance();
-    EXPECT_EQ(0, TAV_DepthPass::getInstanceCount());
-
-    // After the last release a new instance starts over at one reference.
-    TAV_DepthPass* fresh = TAV_DepthPass::getInstance();
-    EXPECT_EQ(1, TAV_DepthPass::getInstanceCount());
-    fresh->deleteInstance();
+    first->deleteInstance();
     EXPECT_EQ(0, TAV_DepthPass::getInstanceCount());
 }
 

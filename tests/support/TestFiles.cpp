@@ -9,7 +9,10 @@
 
 #include <algorithm>  // Required for: std::copy_n()
 #include <cerrno>
+#include <csetjmp>  // Required for: setjmp(), libpng's error return
+#include <cstdio>
 #include <cstdlib>  // Required for: getenv()
+#include <memory>
 
 // Required for: writeFramePNG(), scratchDir()
 #include "support/TestGLContext.h"
@@ -29,17 +32,62 @@ bool makeDirectories(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool writePNG(const std::string& path, const PNGRecipe& recipe)
+{
+    std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path.c_str(), "wb"), fclose);
+    if (!file)
+        return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    std::vector<png_bytep> rowPointers;
+    for (const std::vector<uint8_t>& row : recipe.rows)
+        rowPointers.push_back(const_cast<png_bytep>(row.data()));
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file.get());
+    png_set_IHDR(png, info, png_uint_32(recipe.width), png_uint_32(recipe.height), recipe.bitDepth, recipe.colorType,
+                 recipe.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (!recipe.palette.empty())
+        png_set_PLTE(png, info, recipe.palette.data(), int(recipe.palette.size()));
+    if (!recipe.transparency.empty())
+        png_set_tRNS(png, info, recipe.transparency.data(), int(recipe.transparency.size()), nullptr);
+    png_set_rows(png, info, rowPointers.data());
+    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
 bool writePicturePNG(const std::string& path, int width, int height, const std::vector<uint8_t>& rgbaTopDown)
 {
     const size_t slash = path.rfind('/');
     if (slash != std::string::npos && slash > 0 && !makeDirectories(path.substr(0, slash)))
         return false;
-    // writeFramePNG takes rows as OpenGL reads them, bottom row first.
+    PNGRecipe recipe;
+    recipe.width = width;
+    recipe.height = height;
+    recipe.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
     const size_t rowBytes = size_t(width) * 4;
-    std::vector<uint8_t> bottomUp(rgbaTopDown.size());
     for (int y = 0; y < height; ++y)
-        std::copy_n(&rgbaTopDown[size_t(y) * rowBytes], rowBytes, &bottomUp[size_t(height - 1 - y) * rowBytes]);
-    return writeFramePNG(path, width, height, bottomUp);
+        recipe.rows.emplace_back(rgbaTopDown.begin() + ptrdiff_t(size_t(y) * rowBytes),
+                                 rgbaTopDown.begin() + ptrdiff_t(size_t(y + 1) * rowBytes));
+    return writePNG(path, recipe);
+}
+
+bool writeFramePNG(const std::string& path, int width, int height, const std::vector<uint8_t>& rgbaBottomUp)
+{
+    // OpenGL reads the bottom row first; the file starts with the top one.
+    const size_t rowBytes = size_t(width) * 4;
+    std::vector<uint8_t> topDown(rgbaBottomUp.size());
+    for (int y = 0; y < height; ++y)
+        std::copy_n(&rgbaBottomUp[size_t(y) * rowBytes], rowBytes, &topDown[size_t(height - 1 - y) * rowBytes]);
+    return writePicturePNG(path, width, height, topDown);
 }
 
 std::string framePath(const std::string& name)

@@ -5,7 +5,6 @@
 
 #include <dlfcn.h>     // Required for: dlopen() (pinning the GL driver)
 #include <link.h>      // Required for: dl_iterate_phdr()
-#include <png.h>       // Required for: the PNG writer
 #include <unistd.h>    // Required for: getpid()
 
 #include <cstdio>
@@ -69,20 +68,12 @@ TestGLContext::~TestGLContext()
 
 std::vector<uint8_t> TestGLContext::readPixels() const
 {
-    std::vector<uint8_t> pixels(size_t(widthPx) * size_t(heightPx) * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, widthPx, heightPx, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
+    return tavtest::readBackFrame(widthPx, heightPx);
 }
 
 uint32_t TestGLContext::pixel(int x, int y) const
 {
-    uint8_t p[4] = {0, 0, 0, 0};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+    return tavtest::readBackPixel(x, y);
 }
 
 void TestGLContext::swap()
@@ -107,31 +98,22 @@ void pinGLDriverLibraries()
         nullptr);
 }
 
-
-bool writeFramePNG(const std::string& path, int width, int height, const std::vector<uint8_t>& rgbaBottomUp)
+std::vector<uint8_t> readBackFrame(int width, int height)
 {
-    std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path.c_str(), "wb"), fclose);
-    if (!file)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, file.get());
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = height - 1; y >= 0; --y)
-        png_write_row(png, const_cast<png_bytep>(&rgbaBottomUp[size_t(y) * size_t(width) * 4]));
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
+    std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+uint32_t readBackPixel(int x, int y)
+{
+    uint8_t p[4] = {0, 0, 0, 0};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
 
 std::string scratchDir()

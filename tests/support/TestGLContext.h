@@ -59,6 +59,11 @@ void pinGLDriverLibraries();
 // file looks like the screen. Returns false when the file cannot be written.
 bool writeFramePNG(const std::string& path, int width, int height, const std::vector<uint8_t>& rgbaBottomUp);
 
+// The current context's back buffer as RGBA rows from the bottom up, and one pixel of it as
+// 0xRRGGBBAA; for any current context, the engine's window included.
+std::vector<uint8_t> readBackFrame(int width, int height);
+uint32_t readBackPixel(int x, int y);
+
 // Red, green, blue and alpha of a packed 0xRRGGBBAA pixel.
 inline int red(uint32_t p) { return int(p >> 24); }
 inline int green(uint32_t p) { return int((p >> 16) & 0xff); }

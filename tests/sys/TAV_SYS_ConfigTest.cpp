@@ -34,18 +34,41 @@ protected:
     const std::string path = ::testing::TempDir() + "tavlen-config-" + std::to_string(getpid()) + ".cfg";
 };
 
-TEST_F(ConfigFile, ReadsOneRecordPerLine)
-{
-    TAV_SYS_Config* config = load("XRES=1024\nYRES=768\n");
-    EXPECT_EQ(1024, config->getInt("XRES", 800));
-    EXPECT_EQ(768, config->getInt("YRES", 600));
-}
+// What one file gives for one key: the record rules, case by case.
+struct Record {
+    const char* file;
+    const char* key;
+    const char* value;  // null: no such record
+};
 
-TEST_F(ConfigFile, ReadsALastLineWithoutNewline)
+TEST_F(ConfigFile, ReadsRecordsByTheLineRules)
 {
-    TAV_SYS_Config* config = load("A=1\nB=two");
-    EXPECT_STREQ("1", config->getString("A"));
-    EXPECT_STREQ("two", config->getString("B"));
+    const Record records[] = {
+        {"XRES=1024\nYRES=768\n", "YRES", "768"},
+        {"A=1\nB=two", "B", "two"},                          // last line without newline
+        {"free text\nXRES=1024\n", "free text\nXRES", "1024"},  // no "=": joins the next key
+        {"free text\nXRES=1024\n", "XRES", nullptr},
+        {"A=1\n\nB=2\n", "A", "1"},                           // a blank line hides the next record
+        {"A=1\n\nB=2\n", "\nB", "2"},
+        {"A=1\n\nB=2\n", "B", nullptr},
+        {"=5\nA=\nB==x\nC=ok\n", "A", nullptr},              // empty value
+        {"=5\nA=\nB==x\nC=ok\n", "B", nullptr},              // value starting with "="
+        {"=5\nA=\nB==x\nC=ok\n", "C", "ok"},
+        {"A=b=c\n", "A", "b=c"},                               // further "=" stay in the value
+        {"xres=1024\n", "XRES", nullptr},                       // keys are case-sensitive
+        {"xres=1024\n", "xres", "1024"},
+        {"XRES=640\nYRES=480\nXRES=1024\n", "XRES", "1024"},  // a later duplicate wins
+        {"XRES=640\nYRES=480\nXRES=1024\n", "YRES", "480"},
+    };
+    for (const Record& record : records) {
+        SCOPED_TRACE(::testing::Message() << "file \"" << record.file << "\" key \"" << record.key << "\"");
+        TAV_SYS_Config* config = load(record.file);
+        if (record.value)
+            EXPECT_STREQ(record.value, config->getString(record.key));
+        else
+            EXPECT_EQ(nullptr, config->getNode(record.key));
+        TAV_SYS_Config::deleteAllInstances();
+    }
 }
 
 TEST_F(ConfigFile, IgnoresARecordWithBlanksAroundTheEqualsSignAndStoresTheDefault)
@@ -54,48 +77,6 @@ TEST_F(ConfigFile, IgnoresARecordWithBlanksAroundTheEqualsSignAndStoresTheDefaul
     EXPECT_EQ(nullptr, config->getNode("XRES "));
     EXPECT_EQ(800, config->getInt("XRES", 800));
     EXPECT_STREQ("800", config->getString("XRES"));
-}
-
-TEST_F(ConfigFile, LinesWithoutEqualsSignJoinTheNextKey)
-{
-    TAV_SYS_Config* config = load("free text\nXRES=1024\n");
-    EXPECT_STREQ("1024", config->getString("free text\nXRES"));
-    EXPECT_EQ(800, config->getInt("XRES", 800));
-}
-
-TEST_F(ConfigFile, ABlankLineHidesTheNextRecord)
-{
-    TAV_SYS_Config* config = load("A=1\n\nB=2\n");
-    EXPECT_STREQ("1", config->getString("A"));
-    EXPECT_EQ(nullptr, config->getString("B"));
-    EXPECT_STREQ("2", config->getString("\nB"));
-}
-
-TEST_F(ConfigFile, IgnoresEmptyKeysAndValuesAndValuesStartingWithEquals)
-{
-    TAV_SYS_Config* config = load("=5\nA=\nB==x\nC=ok\n");
-    EXPECT_EQ(nullptr, config->getNode("A"));
-    EXPECT_EQ(nullptr, config->getNode("B"));
-    EXPECT_STREQ("ok", config->getString("C"));
-}
-
-TEST_F(ConfigFile, KeepsFurtherEqualsSignsInTheValue)
-{
-    EXPECT_STREQ("b=c", load("A=b=c\n")->getString("A"));
-}
-
-TEST_F(ConfigFile, KeysAreCaseSensitive)
-{
-    TAV_SYS_Config* config = load("xres=1024\n");
-    EXPECT_EQ(800, config->getInt("XRES", 800));
-    EXPECT_EQ(1024, config->getInt("xres"));
-}
-
-TEST_F(ConfigFile, ALaterDuplicateReplacesTheEarlierValue)
-{
-    TAV_SYS_Config* config = load("XRES=640\nYRES=480\nXRES=1024\n");
-    EXPECT_EQ(1024, config->getInt("XRES"));
-    EXPECT_EQ(480, config->getInt("YRES"));
 }
 
 TEST_F(ConfigFile, DropsTheCarriageReturnOfWindowsLineEnds)
