@@ -101,6 +101,14 @@ inline float polyBlep(float t, float dt)
     return 0.0f;
 }
 
+// Moves an oscillator's phase (0..1) on by dt and wraps it back into 0..1.
+inline void advancePhase(float& phase, float dt)
+{
+    phase += dt;
+    if (phase >= 1.0f)
+        phase -= 1.0f;
+}
+
 // A band-limited sawtooth, -1..1.
 class Saw {
 public:
@@ -109,9 +117,7 @@ public:
     {
         const float dt = hz / float(SAMPLE_RATE);
         const float v = 2.0f * phase - 1.0f - polyBlep(phase, dt);
-        phase += dt;
-        if (phase >= 1.0f)
-            phase -= 1.0f;
+        advancePhase(phase, dt);
         return v;
     }
 
@@ -132,9 +138,7 @@ public:
         if (shifted < 0.0f)
             shifted += 1.0f;
         v -= polyBlep(shifted, dt);
-        phase += dt;
-        if (phase >= 1.0f)
-            phase -= 1.0f;
+        advancePhase(phase, dt);
         return v;
     }
 
