@@ -2,6 +2,7 @@
 # Installs the Debian 12 packages Tavlen needs to build, play and test. Idempotent: when
 # everything is there it says nothing and touches nothing; otherwise it runs apt-get update
 # once and installs what is missing. Needs root (or sudo) only when something is missing.
+# Packages named on the command line (for example gcovr, for scripts/coverage.sh) are added.
 set -euo pipefail
 
 packages=(
@@ -19,6 +20,8 @@ packages=(
   libgtest-dev libgmock-dev xvfb xserver-xorg-core xserver-xorg-video-dummy xauth
   x11-xserver-utils libxtst-dev clang libclang-rt-14-dev imagemagick ffmpeg
 )
+
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do
