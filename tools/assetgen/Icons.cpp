@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>  // Required for: mkdir()
 
-#include <algorithm>  // Required for: std::min, std::max
+#include <algorithm>  // Required for: std::min, std::max, std::find_if
 #include <cassert>
 #include <cerrno>     // Required for: errno, EEXIST
 #include <cstring>    // Required for: std::strcmp
