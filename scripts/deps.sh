@@ -19,6 +19,9 @@ packages=(
   # clang for the sanitizer and fuzzing build, independent tools to cross-check files
   libgtest-dev libgmock-dev xvfb xserver-xorg-core xserver-xorg-video-dummy xauth
   x11-xserver-utils libxtst-dev clang libclang-rt-14-dev imagemagick ffmpeg
+  # packages: cpack -G DEB computes the dependencies with dpkg-shlibdeps and finds the
+  # binaries with file; the install test validates the desktop entry
+  dpkg-dev file desktop-file-utils
 )
 
 packages+=("$@")

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Dsp.h"
+#include "Icons.h"
 #include "Image.h"
 #include "CoverageMask.h"
 #include "Mastering.h"
@@ -113,6 +114,26 @@ TEST(Image, WritesOpaquePicturesWithThreeChannelsAndRefusesOthers)
     EXPECT_NEAR(128, p.at(2, 2, 0), 1);
     EXPECT_THROW(image.writePNG(path, 2), std::runtime_error);
     EXPECT_THROW(image.writePNG(tavtest::scratchDir() + "/no/such/folder/x.png", 4), std::runtime_error);
+}
+
+TEST(Icons, AveragingDownKeepsTheColourAndTheMeanCoverageAtEverySize)
+{
+    // Orange whose alpha rises from 0 at the left edge to 1 at the right: every icon pixel
+    // keeps the orange (transparent pixels add no dark fringe) and has the mean alpha of the
+    // columns it covers, also where it covers a fraction of a column (512 / 48).
+    Image picture(512, 512);
+    picture.paintAll([](Vec2 p) { return Colour(1.0f, 0.5f, 0.0f, p.x / 512.0f); });
+    for (const int sizePx : {16, 48, 256}) {
+        SCOPED_TRACE(sizePx);
+        const Image icon = scaledDown(picture, sizePx);
+        for (int y = 0; y < sizePx; ++y)
+            for (int x = 0; x < sizePx; ++x) {
+                const Colour c = icon.at(x, y);
+                ASSERT_NEAR((float(x) + 0.5f) / float(sizePx), c.a, 1e-4f) << x << "," << y;
+                ASSERT_NEAR(1.0f, c.r, 1e-4f);
+                ASSERT_NEAR(0.5f, c.g, 1e-4f);
+            }
+    }
 }
 
 TEST(CoverageMask, DilationGrowsAShapeByItsRadiusAndNoMore)

@@ -4,6 +4,7 @@
 //   assetgen --only <name> <folder>       just the named files (e.g. o14_logo, ormund_france)
 //   assetgen --contact-sheet <file.png>   every picture on one sheet, alpha on a checkerboard
 //   assetgen --previews <file.png>        pictures composed as the demo shows them
+//   assetgen --icons <folder>             the desktop icon in every size, <folder>/<N>x<N>/apps
 //
 // The output is the same bytes on every run: all chance comes from fixed seeds, and the
 // Ogg stream has a fixed serial number. Work is spread over two threads (the music is the
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "ContactSheet.h"
+#include "Icons.h"
 #include "Music.h"
 #include "Pictures.h"
 
@@ -78,7 +80,8 @@ void usage()
     std::fprintf(stderr,
                  "usage: assetgen [--only NAME]... OUTPUT-FOLDER\n"
                  "       assetgen --contact-sheet FILE.png\n"
-                 "       assetgen --previews FILE.png\n");
+                 "       assetgen --previews FILE.png\n"
+                 "       assetgen --icons FOLDER\n");
 }
 
 int generate(const std::string& outputFolder, const std::vector<std::string>& only, const PictureContext& context)
@@ -141,6 +144,11 @@ int main(int argc, char** argv)
                                                              : previews(pictureCatalogue(), images);
                 sheet.writePNG(argv[i + 1], 3);
                 std::printf("assetgen: wrote %s\n", argv[i + 1]);
+                return 0;
+            }
+            if (arg == "--icons" && i + 1 < argc) {
+                writeIcons(argv[i + 1], context);
+                std::printf("assetgen: wrote the icons under %s\n", argv[i + 1]);
                 return 0;
             }
             if (arg == "--only" && i + 1 < argc) {
