@@ -19,6 +19,9 @@ packages=(
   # clang for the sanitizer and fuzzing build, independent tools to cross-check files
   libgtest-dev libgmock-dev xvfb xserver-xorg-core xserver-xorg-video-dummy xauth
   x11-xserver-utils libxtst-dev clang libclang-rt-14-dev imagemagick ffmpeg
+  # the ways users end a program, which the desktop must survive: pkill, killall, xkill,
+  # and a window manager's close request
+  procps psmisc x11-apps openbox wmctrl
 )
 
 packages+=("$@")

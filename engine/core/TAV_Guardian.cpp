@@ -1,12 +1,12 @@
 #include "core/TAV_Guardian.h"
 
 #include <errno.h>                     // Required for: EINTR
-#include <fcntl.h>                     // Required for: O_CLOEXEC, O_NONBLOCK
 #include <signal.h>                    // Required for: sigaction(), sigprocmask(), kill()
 #include <string.h>                    // Required for: strsignal()
 #include <sys/prctl.h>                 // Required for: PR_SET_NAME, PR_SET_PDEATHSIG
+#include <sys/socket.h>                // Required for: socketpair(), send(MSG_NOSIGNAL)
 #include <sys/wait.h>                  // Required for: waitpid()
-#include <unistd.h>                    // Required for: fork(), pipe2(), getppid()
+#include <unistd.h>                    // Required for: fork(), getppid()
 
 #include <X11/Xlib.h>                  // Required for: the guardian's own connection
 #include <X11/extensions/xf86vmode.h>  // Required for: XF86VidModeGetModeLine()
@@ -38,7 +38,8 @@ pid_t g_demoPid = -1;
 // What the guardian exits with when the X connection is lost during the restore.
 int g_exitStatus = 0;
 
-// Demo side: the write end of the pipe on which the orderly end is reported; -1 when the
+// Demo side: its end of the socket pair on which the orderly end is reported (a socket, not a
+// pipe, so that a report to a guardian that is gone cannot kill by SIGPIPE); -1 when the
 // process is not guarded or has reported.
 int g_orderlyEndFd = -1;
 
@@ -135,7 +136,7 @@ void restoreDesktop(Display* dpy, const DesktopState& state)
         }
     }
     char report = 0;
-    const bool orderly = read(orderlyEndFd, &report, 1) == 1;
+    const bool orderly = recv(orderlyEndFd, &report, 1, MSG_DONTWAIT) == 1;
     const bool bySignal = WIFSIGNALED(status);
     g_exitStatus = bySignal ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
 
@@ -165,12 +166,11 @@ void TAV_Guardian::guard()
     noteDesktop(g_display, g_desktop);
 
     int orderlyEnd[2];
-    if (pipe2(orderlyEnd, O_CLOEXEC) != 0) {
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, orderlyEnd) != 0) {
         XCloseDisplay(g_display);
         g_display = nullptr;
         return;
     }
-    fcntl(orderlyEnd[0], F_SETFL, O_NONBLOCK);
 
     // Blocked across the fork: the guardian forwards what arrives meanwhile once its handlers
     // are in place; the demo receives it once the engine's are (TAV_Engine unblocks them).
@@ -211,7 +211,7 @@ void TAV_Guardian::reportOrderlyEnd()
     if (g_orderlyEndFd < 0)
         return;
     const char report = 1;
-    if (write(g_orderlyEndFd, &report, 1) != 1) {
+    if (send(g_orderlyEndFd, &report, 1, MSG_NOSIGNAL) != 1) {
         // The guardian is gone: nobody is left to restore twice.
     }
     close(g_orderlyEndFd);
