@@ -16,10 +16,9 @@
 
 namespace {
 
-// The signals a user sends to end the program in order. The guardian passes them on to the
-// demo, whose engine turns them into its orderly end. SIGABRT is not among them: it is what
-// a crashing driver raises, and a guardian that died of it still ends the demo in order.
-const int FORWARDED_SIGNALS[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+// The signals the engine turns into its orderly end. Sent to the pid the user started (the
+// guardian's), they are passed on to the demo, so that they still end it with status 0.
+const int FORWARDED_SIGNALS[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGABRT};
 
 // What the demo changes, as the desktop had it before the demo started.
 struct DesktopState {
@@ -131,7 +130,7 @@ void restoreDesktop(Display* dpy, const DesktopState& state)
     int status = 0;
     while (waitpid(g_demoPid, &status, 0) < 0) {
         if (errno != EINTR) {
-            status = 0;  // cannot happen with SIGCHLD at its default; restore to be safe
+            status = 0;  // not with SIGCHLD at its default; should it happen, restore anyway
             break;
         }
     }

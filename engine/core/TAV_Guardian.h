@@ -5,12 +5,12 @@
 // the viewport, keyboard auto-repeat) and forks. The two processes then run:
 //   - the guardian (the parent: it keeps the pid the shell waits on) renames itself
 //     "tavlen-guard", so `pkill -x tavlen` and `killall tavlen` do not reach it, forwards
-//     SIGTERM, SIGINT, SIGHUP and SIGQUIT to the demo, and sleeps in waitpid. When the demo
-//     ends without having reported its orderly end (SIGKILL, a crash, its X connection
-//     closed from outside), it puts the noted state back and says so in one line on stderr.
-//     It exits with what a shell expects: 128 + the signal number after a signal death, the
-//     demo's own status otherwise. It never returns from guard(), uses no OpenGL and no
-//     sound.
+//     the signals the engine handles (SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGABRT) to the demo,
+//     and sleeps in waitpid. When the demo ends without having reported its orderly end
+//     (SIGKILL, a crash, its X connection closed from outside), it puts the noted state back
+//     and says so in one line on stderr. It exits with what a shell expects: 128 + the signal
+//     number after a signal death, the demo's own status otherwise. It never returns from
+//     guard(), uses no OpenGL and no sound.
 //   - the demo (the child) returns from guard() with the forwarded signals blocked: the
 //     engine unblocks them once its handlers are in place, so none is lost at start-up. It
 //     receives SIGTERM when the guardian dies, which ends it in order, and calls
