@@ -20,6 +20,10 @@ namespace {
 // guardian's), they are passed on to the demo, so that they still end it with status 0.
 const int FORWARDED_SIGNALS[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGABRT};
 
+// The guardian's process name (at most 15 characters): not the demo's, so commands that kill
+// the demo by name (`pkill -x tavlen`, `killall tavlen`) leave its guardian alone.
+const char* const GUARDIAN_NAME = "tavlen-guard";
+
 // What the demo changes, as the desktop had it before the demo started.
 struct DesktopState {
     bool hasMode;  // the video-mode extension is there: mode and viewport are guarded
@@ -114,7 +118,6 @@ void restoreDesktop(Display* dpy, const DesktopState& state)
 // The guardian's whole life after the fork: wait, restore when needed, exit.
 [[noreturn]] void watch(int orderlyEndFd, const sigset_t& previousMask)
 {
-    prctl(PR_SET_NAME, "tavlen-guard", 0, 0, 0);
     signal(SIGPIPE, SIG_IGN);  // a closed stderr must not keep the desktop from coming back
     // Xlib's handlers are the process's: set here, after the fork, so the demo keeps its own.
     XSetErrorHandler(ignoreXError);
@@ -182,12 +185,19 @@ void TAV_Guardian::guard()
     // ended.
     signal(SIGCHLD, SIG_DFL);
 
+    // Renamed before the fork, the child taking its name back at once: at no moment can a
+    // demo that might have touched the display share its name with its guardian, so one
+    // `pkill -9 -x tavlen` never kills both.
+    char demoName[16] = {};
+    prctl(PR_GET_NAME, demoName, 0, 0, 0);
+    prctl(PR_SET_NAME, GUARDIAN_NAME, 0, 0, 0);
     const pid_t guardianPid = getpid();
     g_demoPid = fork();
     if (g_demoPid > 0) {
         close(orderlyEnd[1]);
         watch(orderlyEnd[0], previousMask);
     }
+    prctl(PR_SET_NAME, demoName, 0, 0, 0);
     close(orderlyEnd[0]);
     if (g_demoPid < 0) {
         close(orderlyEnd[1]);
