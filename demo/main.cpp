@@ -4,18 +4,25 @@
 // Exit status: 0 after an orderly end (the exit key, the end of the demo, or SIGINT, SIGTERM,
 // SIGHUP, SIGQUIT, SIGABRT); 254 (-2) when a TAV_Exception reaches this function, whose
 // message is then printed on stderr. Either way the engine is deleted first, which gives the
-// display back as it was found.
+// display back as it was found. A guardian process (TAV_Guardian) gives it back when the demo
+// dies in a way no code of its own can answer (SIGKILL, a crash, its X connection closed),
+// and then exits with 128 + the signal number, or with the demo's own status.
 #include <cstdio>   // Required for: fprintf()
 #include <memory>   // Required for: std::unique_ptr of the caught exception
 #include <string>
 
 #include "LoadObject.h"
 #include "core/TAV_Engine.h"
+#include "core/TAV_Guardian.h"
 #include "core/TAV_RootScene.h"  // Required for: the demo scene's hand-over below
 #include "sys/TAV_Exception.h"
 
 int main()
 {
+    // First of all, before anything touches the display. The guardian process never returns
+    // from here; this process goes on as the demo.
+    TAV_Guardian::guard();
+
     int exitCode = 0;
     std::string failure;
     try {
@@ -34,6 +41,7 @@ int main()
 
     delete TAV_Engine::m_instance;
     TAV_Engine::m_instance = nullptr;
+    TAV_Guardian::reportOrderlyEnd();
     // After the deletion, so the message lands on a desktop that is back in its own mode.
     if (!failure.empty())
         std::fprintf(stderr, "tavlen: %s\n", failure.c_str());

@@ -22,6 +22,9 @@ packages=(
   # packages: cpack -G DEB computes the dependencies with dpkg-shlibdeps and finds the
   # binaries with file; the install test validates the desktop entry
   dpkg-dev file desktop-file-utils
+  # the ways users end a program, which the desktop must survive: pkill, killall, xkill,
+  # and a window manager's close request
+  procps psmisc x11-apps openbox wmctrl
 )
 
 packages+=("$@")

@@ -1,6 +1,7 @@
 #include "core/TAV_Engine.h"
 
 #include <GL/gl.h>   // Required for: glGetString()
+#include <signal.h>  // Required for: sigprocmask()
 
 #include "core/TAV_RootScene.h"
 #include "core/TAV_Window.h"
@@ -95,8 +96,15 @@ TAV_Engine::TAV_Engine()
 {
     // First of all: from here on a signal can no longer kill the program half-way, with the
     // display in a changed state; it is honoured in the first frame instead.
-    for (int i = 0; i < HANDLED_SIGNAL_COUNT; ++i)
+    sigset_t handled;
+    sigemptyset(&handled);
+    for (int i = 0; i < HANDLED_SIGNAL_COUNT; ++i) {
         previousHandlers[i] = signal(HANDLED_SIGNALS[i], signalHandler);
+        sigaddset(&handled, HANDLED_SIGNALS[i]);
+    }
+    // The guardian (TAV_Guardian) hands the program over with the termination signals
+    // blocked, so that one sent during start-up waits for these handlers instead of killing.
+    sigprocmask(SIG_UNBLOCK, &handled, nullptr);
     try {
         createWin();
         TAV_RootScene::getInstance()->init();

@@ -68,6 +68,7 @@ unsigned int TAV_Window::m_width = 0;
 unsigned int TAV_Window::m_height = 0;
 unsigned int TAV_Window::depth = 0;
 Cursor TAV_Window::m_cursorOff = 0;
+Atom TAV_Window::m_wmDeleteWindow = None;
 bool TAV_Window::m_showCursor = true;
 bool TAV_Window::m_hasDeskMode = false;
 
@@ -182,11 +183,11 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
         attr.override_redirect = False;
         win = XCreateWindow(dpy, root, 0, 0, unsigned(width), unsigned(height), 0, visual->depth, InputOutput,
                             visual->visual, CWBorderPixel | CWColormap | CWEventMask, &attr);
-        // Registered so a window manager does not kill the connection on close; the pump
-        // ignores the request itself.
-        Atom deleteWindow = XInternAtom(dpy, "WM_DELETE_WINDOW", True);
-        if (deleteWindow != None)
-            XSetWMProtocols(dpy, win, &deleteWindow, 1);
+        // Registered so a window manager asks rather than killing the connection on close;
+        // the pump answers the request with the orderly end.
+        m_wmDeleteWindow = XInternAtom(dpy, "WM_DELETE_WINDOW", True);
+        if (m_wmDeleteWindow != None)
+            XSetWMProtocols(dpy, win, &m_wmDeleteWindow, 1);
         XSetStandardProperties(dpy, win, title, title, None, nullptr, 0, nullptr);
         XMapRaised(dpy, win);
     }
@@ -272,6 +273,7 @@ void TAV_Window::killWindow()
     ctx = nullptr;
     attr.colormap = 0;
     m_cursorOff = 0;
+    m_wmDeleteWindow = None;
     m_hasDeskMode = false;
     m_showCursor = true;
     m_fullscreen = true;

@@ -48,6 +48,7 @@ public:
     static unsigned int m_height;
     static unsigned int depth;
     static Cursor m_cursorOff;          // fully transparent cursor
+    static Atom m_wmDeleteWindow;       // WM_DELETE_WINDOW of a managed window, else None
     static bool m_showCursor;
 
     // GLX visual requests, tried in this order.

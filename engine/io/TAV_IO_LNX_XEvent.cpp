@@ -2,6 +2,7 @@
 
 #include <X11/Xutil.h>  // Required for: XLookupString()
 
+#include "core/TAV_Engine.h"   // Required for: exit() on a close request
 #include "core/TAV_Window.h"   // Required for: the display, the window size, resizeWin()
 #include "io/TAV_IO_Keyboard.h"
 #include "io/TAV_IO_Mouse.h"
@@ -47,9 +48,16 @@ void TAV_IO_LNX_XEvent::processEvents()
                 TAV_Window::resizeWin();
             }
             break;
+        case ClientMessage:
+            // The window manager's close button (or `wmctrl -c`): the window registered the
+            // delete-window protocol, so the manager asks instead of killing, and the answer
+            // is the orderly end, exactly as for Escape.
+            if (event.xclient.format == 32 && TAV_Window::m_wmDeleteWindow != None
+                && Atom(event.xclient.data.l[0]) == TAV_Window::m_wmDeleteWindow && TAV_Engine::m_instance)
+                TAV_Engine::m_instance->exit();
+            break;
         default:
-            // Expose needs nothing (every frame is drawn anew); a window manager's close
-            // request is not acted on: Escape or a signal ends the program.
+            // Expose needs nothing: every frame is drawn anew.
             break;
         }
     }

@@ -2,7 +2,8 @@
 //
 // It drains the window's event queue and turns key events into engine key codes for
 // TAV_IO_Keyboard, button and motion events into calls of TAV_IO_Mouse, and a change of the
-// window size into a new viewport and projection (TAV_Window::resizeWin). Motion is
+// window size into a new viewport and projection (TAV_Window::resizeWin), and the window
+// manager's close request into the engine's orderly exit, as Escape does. Motion is
 // coalesced to one call per pass with the last position; buttons and keys are not.
 // Listener code runs inside processEvents. Main thread only.
 //

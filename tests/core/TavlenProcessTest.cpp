@@ -5,9 +5,11 @@
 // so parallel test processes never share that state.
 #include <gtest/gtest.h>
 
-#include <signal.h>  // Required for: SIGINT, SIGTERM, SIGHUP, SIGQUIT
-#include <stdlib.h>  // Required for: mkdtemp()
-#include <unistd.h>  // Required for: symlink()
+#include <signal.h>      // Required for: SIGINT, SIGTERM, SIGHUP, SIGQUIT, kill()
+#include <stdlib.h>      // Required for: mkdtemp()
+#include <sys/prctl.h>   // Required for: PR_SET_CHILD_SUBREAPER
+#include <sys/wait.h>    // Required for: waitpid() of the orphaned demo
+#include <unistd.h>      // Required for: symlink()
 
 #include <cstdlib>
 #include <fstream>
@@ -41,7 +43,9 @@ protected:
         startTavlen(server->display(), appCfg);
     }
 
-    void startTavlen(const std::string& display, const char* appCfg)
+    // `programName`, when given, is a link to tavlen in the work folder that it runs under,
+    // so that commands which kill by name reach this test's processes only.
+    void startTavlen(const std::string& display, const char* appCfg, const std::string& programName = "")
     {
         char pattern[] = "/tmp/tavlen-run-XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(pattern));
@@ -51,7 +55,12 @@ protected:
         // The demo scene loads its pictures and music from data/ as it starts; the null
         // audio output keeps a machine without sound from saying so on stderr.
         ASSERT_EQ(0, symlink(TAVLEN_BINARY_DIR "/data", (workDir + "/data").c_str()));
-        tavlen.reset(new TestProcess(TAVLEN_BINARY_DIR "/tavlen"));
+        std::string program = TAVLEN_BINARY_DIR "/tavlen";
+        if (!programName.empty()) {
+            ASSERT_EQ(0, symlink(program.c_str(), (workDir + "/" + programName).c_str()));
+            program = workDir + "/" + programName;
+        }
+        tavlen.reset(new TestProcess(program));
         tavlen->setEnv("DISPLAY", display);
         tavlen->setEnv("LD_PRELOAD", TAVLEN_KEEP_LIBRARIES);
         tavlen->setEnv("ALSOFT_DRIVERS", "null");
@@ -95,6 +104,27 @@ protected:
         const auto windows = probe->viewableTopLevelWindows();
         EXPECT_EQ(1u, windows.size());
         return windows.empty() ? TestDisplayProbe::WindowInfo{} : windows.back();
+    }
+
+    // The demo: the one child of the process the test started (the guardian); -1 if none.
+    pid_t demoPid()
+    {
+        const std::string pid = std::to_string(tavlen->pid());
+        pid_t child = -1;
+        std::ifstream("/proc/" + pid + "/task/" + pid + "/children") >> child;
+        return child;
+    }
+
+    // Runs a command on the test's server; its exit status, or -1 when it did not end.
+    int runOnServer(const std::string& program, const std::vector<std::string>& args, std::string* output = nullptr)
+    {
+        TestProcess command(program, args);
+        command.setEnv("DISPLAY", server->display());
+        if (!command.start() || !command.wait(EXIT_TIMEOUT_MS))
+            return -1;
+        if (output)
+            *output = command.stdoutText();
+        return command.exitCode();
     }
 
     std::unique_ptr<TestXServer> server;
@@ -179,6 +209,104 @@ INSTANTIATE_TEST_SUITE_P(TerminationSignals, TavlenSignal, ::testing::Values(SIG
                          [](const ::testing::TestParamInfo<int>& info) {
                              return std::string(sigabbrev_np(info.param));
                          });
+
+// The ways a demo dies that no code of its own can answer, what the guardian (the process
+// the shell started) ends with, and the line it says on stderr ("" for none at all).
+enum class Killer { PKILL, SIGNAL_TO_DEMO, XKILL, KILL_GUARDIAN };
+struct Death {
+    const char* name;
+    Killer killer;
+    int signal;
+    const char* end;
+    const char* line;
+};
+
+void PrintTo(const Death& death, std::ostream* os)
+{
+    *os << death.name;
+}
+
+class TavlenDeath : public Tavlen, public ::testing::WithParamInterface<Death> {};
+
+TEST_P(TavlenDeath, TheDesktopComesBackAndTheStatusIsWhatAShellExpects)
+{
+    const Death& death = GetParam();
+    // The demo orphaned by KILL_GUARDIAN comes to this process, which reads its status.
+    ASSERT_EQ(0, prctl(PR_SET_CHILD_SUBREAPER, 1));
+    // Under AddressSanitizer the demo must die of the signal itself, not exit after a report.
+    const char* asanOptions = getenv("ASAN_OPTIONS");
+    setenv("ASAN_OPTIONS", (std::string(asanOptions ? asanOptions : "") + ":handle_segv=0:handle_sigbus=0").c_str(), 1);
+    const std::string name = "tavlen" + std::to_string(getpid() % 100000);
+    server.reset(new TestXServer(TestXServer::XORG_DUMMY));
+    probe.reset(new TestDisplayProbe(server->display()));
+    startTavlen(server->display(), nullptr, name);
+    ASSERT_TRUE(waitUntilRunning());
+    ASSERT_EQ(800, probe->modeWidth());
+    const pid_t demo = demoPid();
+    ASSERT_GT(demo, 0);
+
+    if (death.killer == Killer::PKILL)  // as a user types it: the guardian must not match
+        ASSERT_EQ(0, runOnServer("/usr/bin/pkill", {"-9", "-x", name}));
+    else if (death.killer == Killer::SIGNAL_TO_DEMO)
+        ASSERT_EQ(0, kill(demo, death.signal));
+    else if (death.killer == Killer::XKILL)
+        ASSERT_EQ(0, runOnServer("/usr/bin/xkill", {"-id", std::to_string(theWindow().id)}));
+    else
+        ASSERT_TRUE(tavlen->sendSignal(SIGKILL));
+    ASSERT_TRUE(tavlen->wait(EXIT_TIMEOUT_MS));
+    EXPECT_EQ(death.end, tavlen->describeEnd());
+    const std::string said = tavlen->stderrText();
+    const std::string line = death.line;
+    EXPECT_TRUE(line.empty() ? said.empty() : said.size() >= line.size() && said.substr(said.size() - line.size()) == line)
+        << said;
+
+    // The demo is gone too; left alone, it ended in order.
+    int demoStatus = -1;
+    EXPECT_TRUE(TestDisplayProbe::waitFor([&] { return waitpid(demo, &demoStatus, WNOHANG) != 0; }, EXIT_TIMEOUT_MS));
+    if (death.killer == Killer::KILL_GUARDIAN) {
+        EXPECT_TRUE(WIFEXITED(demoStatus) && WEXITSTATUS(demoStatus) == 0) << "demo status " << demoStatus;
+    }
+    EXPECT_EQ(1280, probe->modeWidth());
+    EXPECT_EQ(1024, probe->modeHeight());
+    EXPECT_TRUE(probe->autoRepeatOn());
+}
+
+#define RESTORED "the desktop's video mode and key repeat are restored\n"
+INSTANTIATE_TEST_SUITE_P(
+    WaysToDie, TavlenDeath,
+    ::testing::Values(
+        Death{"pkill9", Killer::PKILL, 0, "exit 137", "tavlen: the demo ended by signal 9 (Killed); " RESTORED},
+        Death{"SEGV", Killer::SIGNAL_TO_DEMO, SIGSEGV, "exit 139",
+              "tavlen: the demo ended by signal 11 (Segmentation fault); " RESTORED},
+        Death{"BUS", Killer::SIGNAL_TO_DEMO, SIGBUS, "exit 135", "tavlen: the demo ended by signal 7 (Bus error); " RESTORED},
+        // Xlib ends a program whose connection is closed with status 1, after a line of its own.
+        Death{"xkill", Killer::XKILL, 0, "exit 1",
+              "tavlen: the demo ended with status 1 without giving the display back; " RESTORED},
+        Death{"guardianKilled", Killer::KILL_GUARDIAN, 0, "signal 9", ""}),
+    [](const ::testing::TestParamInfo<Death>& info) { return std::string(info.param.name); });
+#undef RESTORED
+
+TEST_F(Tavlen, TheWindowManagersCloseRequestEndsTheWindowedDemoInOrder)
+{
+    server.reset(new TestXServer(TestXServer::XVFB));
+    probe.reset(new TestDisplayProbe(server->display()));
+    TestProcess openbox("/usr/bin/openbox", {"--sm-disable"});
+    openbox.setEnv("DISPLAY", server->display());
+    ASSERT_TRUE(openbox.start());
+    ASSERT_TRUE(TestDisplayProbe::waitFor([&] { return runOnServer("/usr/bin/wmctrl", {"-m"}) == 0; }, READY_TIMEOUT_MS));
+    startTavlen(server->display(), "FULLSCREEN=0\n");
+    ASSERT_TRUE(waitUntilRunning());
+    std::string windows;
+    ASSERT_TRUE(TestDisplayProbe::waitFor(
+        [&] { return runOnServer("/usr/bin/wmctrl", {"-l"}, &windows) == 0 && windows.find("Tavlen") != std::string::npos; },
+        READY_TIMEOUT_MS));
+
+    ASSERT_EQ(0, runOnServer("/usr/bin/wmctrl", {"-c", "Tavlen"}));
+    ASSERT_TRUE(tavlen->wait(EXIT_TIMEOUT_MS)) << "the close request was ignored";
+    EXPECT_EQ("exit 0", tavlen->describeEnd());
+    EXPECT_EQ("", tavlen->stderrText());
+    EXPECT_TRUE(probe->autoRepeatOn());
+}
 
 TEST_F(Tavlen, OnADisplayWithoutTheVideoModeExtensionCoversTheScreenAndSaysNothing)
 {
