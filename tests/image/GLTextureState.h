@@ -1,10 +1,7 @@
 // GLTextureState: reads back what OpenGL holds for the bound 2D texture, for the texture
-// and PNG loader tests, and draws the bound texture on a screen rectangle to look at.
-// Needs a current context (TestGLContext); the readers only read, so the state a test
-// checks is the state the engine left.
+// and PNG loader tests. Needs a current context (TestGLContext); the readers only read, so
+// the state a test checks is the state the engine left.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
@@ -42,13 +39,7 @@ inline GLint levelParameter(int level, GLenum parameter)
     return value;
 }
 
-inline GLint matrixMode()
-{
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    return mode;
-}
-
+// The texture matrix, and the one a texture scaled by (s, t) loads.
 inline std::array<GLfloat, 16> textureMatrix()
 {
     std::array<GLfloat, 16> matrix{};
@@ -90,30 +81,6 @@ inline int textureObjectsAfter(GLuint probe)
     for (GLuint name = probe + 1; name <= probe + 8; ++name)
         objects += glIsTexture(name) ? 1 : 0;
     return objects;
-}
-
-// Draws the bound texture (replacing the colour) on the rectangle from (x0, y0) to (x1, y1)
-// in window pixels, texture coordinate (0, 0) at (x0, y0) and (1, 1) at (x1, y1). With
-// `yDown`, y grows down the window, as in the demo's overlay projection.
-inline void drawTexturedRect(int windowWidth, int windowHeight, bool yDown, float x0, float y0, float x1, float y1)
-{
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    if (yDown)
-        glOrtho(0, windowWidth, windowHeight, 0, -1, 1);
-    else
-        glOrtho(0, windowWidth, 0, windowHeight, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0); glVertex2f(x0, y0);
-    glTexCoord2f(1, 0); glVertex2f(x1, y0);
-    glTexCoord2f(1, 1); glVertex2f(x1, y1);
-    glTexCoord2f(0, 1); glVertex2f(x0, y1);
-    glEnd();
-    glDisable(GL_TEXTURE_2D);
 }
 
 }  // namespace imagetest
