@@ -129,72 +129,48 @@ float depthAt(int x, int y)
     return depth;
 }
 
-// Kept in the build folder, for people to look at.
-void saveFrame(const TestGLContext& gl, const std::string& name)
-{
-    tavtest::writeFramePNG(std::string(TAVLEN_BINARY_DIR) + "/" + name + ".png", gl.width(), gl.height(),
-                           gl.readPixels());
-}
-
 }  // namespace
 
-TEST_F(RendererFrame, DepthPassThenDefaultPassShowsOnlyTheNearObject)
+// The depth pass lays down depth and no colour, so the default pass after it shows only
+// the nearest surface, even where a blended one (which writes no depth of its own) is drawn
+// before what lies behind it; in a single pass the far square would paint over it.
+TEST_F(RendererFrame, DepthPassThenDefaultPassShowsOnlyTheNearestSurface)
 {
     NearAndFar scene;
-
-    TAV_Renderer renderer(2);
-    renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
-    renderer.setPass(1, TAV_Renderer::PASS_DEFAULT);
-    renderer.renderContainer(&scene.container);
-    saveFrame(gl, "scene-near-and-far");
-
-    // The centre is covered by both squares: the near green one wins. Between the two
-    // edges only the far square lies, shown red; outside both, the black background.
-    EXPECT_EQ(0x00ff00ffu, gl.pixel(400, 300));
-    EXPECT_EQ(0xff0000ffu, gl.pixel(400 + 250, 300));
-    EXPECT_EQ(0x000000ffu, gl.pixel(5, 5));
-    EXPECT_TRUE(colourWritesOn());
-}
-
-TEST_F(RendererFrame, DepthPassKeepsFarObjectsBehindNearOnesThatWriteNoDepth)
-{
-    // A blended material writes no depth of its own, so in a single pass the far square,
-    // drawn after the near one, paints over it; the depth pass has laid the near depth down
-    // before, so the far square fails the test there.
-    const std::unique_ptr<TAV_Material> seeThrough(newColour(0, 1, 0));
-    seeThrough->enableBlending(true);
-    for (const int passCount : {1, 2}) {
-        NearAndFar scene;
-        scene.container.addMaterial(seeThrough.get());
-        scene.nearSquare->setMaterial(seeThrough.get());
-        scene.container.removeObject(scene.nearSquare);
-        scene.container.addObject(scene.nearSquare);  // now drawn first
-        clear();
-
-        TAV_Renderer renderer(passCount);
-        renderer.setPass(passCount - 1, TAV_Renderer::PASS_DEFAULT);
-        if (passCount == 2)
-            renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
-        renderer.renderContainer(&scene.container);
-        EXPECT_EQ(passCount == 2 ? 0x00ff00ffu : 0xff0000ffu, gl.pixel(400, 300)) << passCount << " passes";
-        scene.container.removeMaterial(seeThrough.get());
-    }
-}
-
-TEST_F(RendererFrame, DepthPassAloneFillsDepthButNoColour)
-{
-    NearAndFar scene;
-
-    TAV_Renderer renderer(1);
-    renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
-    renderer.renderContainer(&scene.container);
+    TAV_Renderer depthOnly(1);
+    depthOnly.setPass(0, TAV_Renderer::PASS_DEPTH);
+    depthOnly.renderContainer(&scene.container);
     EXPECT_EQ(0x000000ffu, gl.pixel(400, 300));
-    EXPECT_EQ(0x000000ffu, gl.pixel(650, 300));
     EXPECT_TRUE(colourWritesOn());
     // Near square at 2 of 0.1 .. 100, far at 50: orthographic depth is linear in distance.
     EXPECT_NEAR((2 - 0.1) / 99.9, depthAt(400, 300), 1e-3);
     EXPECT_NEAR((50 - 0.1) / 99.9, depthAt(650, 300), 1e-3);
     EXPECT_FLOAT_EQ(1.0f, depthAt(5, 5));
+
+    const std::unique_ptr<TAV_Material> seeThrough(newColour(0, 1, 0));
+    seeThrough->enableBlending(true);
+    for (const bool blended : {false, true}) {
+        for (const int passCount : {1, 2}) {
+            NearAndFar scene;
+            if (blended) {
+                scene.nearSquare->setMaterial(seeThrough.get());
+                scene.container.removeObject(scene.nearSquare);
+                scene.container.addObject(scene.nearSquare);  // now drawn first
+            }
+            clear();
+            TAV_Renderer renderer(passCount);
+            renderer.setPass(passCount - 1, TAV_Renderer::PASS_DEFAULT);
+            if (passCount == 2)
+                renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
+            renderer.renderContainer(&scene.container);
+            SCOPED_TRACE(::testing::Message() << (blended ? "blended, " : "") << passCount << " passes");
+            // The far square shows red around the near one; outside both, the background.
+            EXPECT_EQ(blended && passCount == 1 ? 0xff0000ffu : 0x00ff00ffu, gl.pixel(400, 300));
+            EXPECT_EQ(0xff0000ffu, gl.pixel(400 + 250, 300));
+            EXPECT_EQ(0x000000ffu, gl.pixel(5, 5));
+            EXPECT_TRUE(colourWritesOn());
+        }
+    }
 }
 
 TEST_F(RendererFrame, EmptySlotsAndObjectsWithoutAMeshAreSkipped)
@@ -208,22 +184,16 @@ TEST_F(RendererFrame, EmptySlotsAndObjectsWithoutAMeshAreSkipped)
     EXPECT_EQ(0x00ff00ffu, gl.pixel(400, 300));
     EXPECT_EQ(0xff0000ffu, gl.pixel(650, 300));
 
+    clear();
+    TAV_DefaultRenderer::getInstance()->renderContainer(&scene.container);
+    EXPECT_EQ(0x00ff00ffu, gl.pixel(400, 300));
+    EXPECT_EQ(0xff0000ffu, gl.pixel(650, 300));
+
     // renderObject() draws the one object through every filled slot.
     clear();
     renderer.getPass(1)->setup();
     renderer.renderObject(scene.farSquare);
     EXPECT_EQ(0xff0000ffu, gl.pixel(400, 300));
-}
-
-TEST_F(RendererFrame, DefaultRendererDrawsTheNearObjectOverTheFarOne)
-{
-    NearAndFar scene;
-    scene.container.addObject(new TAV_Object());  // no mesh: skipped
-
-    TAV_DefaultRenderer::getInstance()->renderContainer(&scene.container);
-    EXPECT_EQ(0x00ff00ffu, gl.pixel(400, 300));
-    EXPECT_EQ(0xff0000ffu, gl.pixel(650, 300));
-    EXPECT_EQ(TAV_DefaultRenderer::getInstance(), TAV_DefaultRenderer::getInstance());
 }
 
 // The default renderer caches the current texture across a container pass; the default
@@ -255,17 +225,8 @@ TEST_F(RendererFrame, SharedTextureIsActivatedOncePerRunByTheRendererAndPerObjec
     EXPECT_EQ(7, shared->activations);
 }
 
-TEST(RenderPasses, AreSharedAndCountedAndTheLastReleaseDestroysThem)
-{
-    ASSERT_EQ(0, TAV_DepthPass::getInstanceCount());
-    TAV_DepthPass* first = TAV_DepthPass::getInstance();
-    EXPECT_EQ(first, TAV_DepthPass::getInstance());
-    EXPECT_EQ(2, TAV_DepthPass::getInstanceCount());
-    first->deleteInstance();
-    first->deleteInstance();
-    EXPECT_EQ(0, TAV_DepthPass::getInstanceCount());
-}
-
+// Passes are shared and reference-counted: each filled slot holds one reference, and the
+// last release destroys the pass. Bad slots are ignored, unknown types empty the slot.
 TEST(RenderPasses, RenderersHoldOneReferencePerFilledSlot)
 {
     ASSERT_EQ(0, TAV_DefaultPass::getInstanceCount());
@@ -274,47 +235,31 @@ TEST(RenderPasses, RenderersHoldOneReferencePerFilledSlot)
         TAV_Renderer single;
         EXPECT_EQ(1, TAV_DefaultPass::getInstanceCount());
         TAV_Renderer twoPass(2);
-        EXPECT_EQ(2, twoPass.getPassCount());
         EXPECT_EQ(nullptr, twoPass.getPass(0));
         twoPass.setPass(0, TAV_Renderer::PASS_DEPTH);
         twoPass.setPass(1, TAV_Renderer::PASS_DEFAULT);
         TAV_DepthPass* depth = TAV_DepthPass::getInstance();
         EXPECT_EQ(depth, twoPass.getPass(0));
+        EXPECT_EQ(2, TAV_DepthPass::getInstanceCount());
         depth->deleteInstance();
-        EXPECT_EQ(1, TAV_DepthPass::getInstanceCount());
         EXPECT_EQ(2, TAV_DefaultPass::getInstanceCount());
         EXPECT_EQ(single.getPass(0), twoPass.getPass(1));
-    }
-    // The last renderer holding each pass destroyed it.
-    EXPECT_EQ(0, TAV_DefaultPass::getInstanceCount());
-    EXPECT_EQ(0, TAV_DepthPass::getInstanceCount());
-}
 
-TEST(RenderPasses, SetPassIgnoresBadSlotsEmptiesOnUnknownTypesAndReleasesWhatItReplaces)
-{
-    {
-        TAV_Renderer renderer(2);
-        renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
-        renderer.setPass(1, TAV_Renderer::PASS_DEFAULT);
-
-        renderer.setPass(5, TAV_Renderer::PASS_DEFAULT);
-        renderer.setPass(-1, TAV_Renderer::PASS_DEFAULT);
-        EXPECT_EQ(1, TAV_DefaultPass::getInstanceCount());
-        EXPECT_EQ(nullptr, renderer.getPass(5));
-
-        renderer.setPass(0, 7);
-        EXPECT_EQ(nullptr, renderer.getPass(0));
+        twoPass.setPass(5, TAV_Renderer::PASS_DEFAULT);
+        twoPass.setPass(-1, TAV_Renderer::PASS_DEFAULT);
+        EXPECT_EQ(2, TAV_DefaultPass::getInstanceCount());
+        EXPECT_EQ(nullptr, twoPass.getPass(5));
+        twoPass.setPass(0, 7);
+        EXPECT_EQ(nullptr, twoPass.getPass(0));
         EXPECT_EQ(0, TAV_DepthPass::getInstanceCount());
-
         // Refilling a slot with the pass it holds keeps exactly one reference.
-        renderer.setPass(1, TAV_Renderer::PASS_DEFAULT);
+        twoPass.setPass(1, TAV_Renderer::PASS_DEFAULT);
+        EXPECT_EQ(2, TAV_DefaultPass::getInstanceCount());
+        twoPass.setPass(1, TAV_Renderer::PASS_DEPTH);
         EXPECT_EQ(1, TAV_DefaultPass::getInstanceCount());
-        renderer.setPass(1, TAV_Renderer::PASS_DEPTH);
-        EXPECT_EQ(0, TAV_DefaultPass::getInstanceCount());
         EXPECT_EQ(1, TAV_DepthPass::getInstanceCount());
     }
+    EXPECT_EQ(0, TAV_DefaultPass::getInstanceCount());
     EXPECT_EQ(0, TAV_DepthPass::getInstanceCount());
-
-    TAV_Renderer none(-3);
-    EXPECT_EQ(0, none.getPassCount());
+    EXPECT_EQ(0, TAV_Renderer(-3).getPassCount());
 }
