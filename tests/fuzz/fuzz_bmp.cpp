@@ -1,8 +1,5 @@
 // Fuzzes the BMP reader through its file-name constructor, seeded with small valid
 // files; the checks on what it accepts and refuses are fuzzImageReader's.
-#include <cstdint>
-#include <string>
-
 #include "FuzzSupport.h"
 
 using namespace fuzzsupport;
@@ -24,8 +21,8 @@ Bytes bmp(int width, int height, int bitCount, uint32_t infoBytes, uint32_t comp
     putLE32(file, 14, infoBytes);
     putLE32(file, 18, uint32_t(width));
     putLE32(file, 22, uint32_t(height));
-    putLE16(file, 26, 1);
-    putLE16(file, 28, uint32_t(bitCount));
+    putLE32(file, 26, 1, 2);
+    putLE32(file, 28, uint32_t(bitCount), 2);
     putLE32(file, 30, compression);
     putLE32(file, 34, uint32_t(paddedRowBytes * size_t(height)));
     if (compression == 3) {
@@ -45,13 +42,10 @@ Bytes bmp(int width, int height, int bitCount, uint32_t infoBytes, uint32_t comp
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    const std::string dir = corpusDir(*argc, *argv);
-    writeSeed(dir, "rgb-3x2", bmp(3, 2, 24, 40, 0));
-    writeSeed(dir, "rgba-2x2", bmp(2, 2, 32, 40, 0));
-    writeSeed(dir, "rgb-1x3", bmp(1, 3, 24, 40, 0));
-    writeSeed(dir, "fields-2x1", bmp(2, 1, 32, 40, 3));
-    writeSeed(dir, "v5-fields-1x2", bmp(1, 2, 32, 124, 3));
-    writeSeed(dir, "v5-rgb-5x1", bmp(5, 1, 24, 124, 0));
+    writeSeeds(*argc, *argv,
+               {{"rgb-3x2", bmp(3, 2, 24, 40, 0)}, {"rgba-2x2", bmp(2, 2, 32, 40, 0)}, {"rgb-1x3", bmp(1, 3, 24, 40, 0)},
+                {"fields-2x1", bmp(2, 1, 32, 40, 3)}, {"v5-fields-1x2", bmp(1, 2, 32, 124, 3)},
+                {"v5-rgb-5x1", bmp(5, 1, 24, 124, 0)}});
     return 0;
 }
 

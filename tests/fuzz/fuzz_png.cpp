@@ -87,16 +87,14 @@ Bytes png(int width, int height, int colorType, int bitDepth, bool interlaced)
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    const std::string dir = corpusDir(*argc, *argv);
-    writeSeed(dir, "grey1", png(9, 2, PNG_COLOR_TYPE_GRAY, 1, false));
-    writeSeed(dir, "grey8", png(3, 2, PNG_COLOR_TYPE_GRAY, 8, false));
-    writeSeed(dir, "grey16", png(2, 2, PNG_COLOR_TYPE_GRAY, 16, false));
-    writeSeed(dir, "greyalpha8", png(3, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, false));
-    writeSeed(dir, "rgb8", png(3, 2, PNG_COLOR_TYPE_RGB, 8, false));
-    writeSeed(dir, "rgb16", png(2, 1, PNG_COLOR_TYPE_RGB, 16, false));
-    writeSeed(dir, "rgba8-interlaced", png(9, 9, PNG_COLOR_TYPE_RGB_ALPHA, 8, true));
-    writeSeed(dir, "palette8", png(3, 2, PNG_COLOR_TYPE_PALETTE, 8, false));
-    writeSeed(dir, "palette2", png(5, 2, PNG_COLOR_TYPE_PALETTE, 2, false));
+    writeSeeds(*argc, *argv,
+               {{"grey1", png(9, 2, PNG_COLOR_TYPE_GRAY, 1, false)}, {"grey8", png(3, 2, PNG_COLOR_TYPE_GRAY, 8, false)},
+                {"grey16", png(2, 2, PNG_COLOR_TYPE_GRAY, 16, false)},
+                {"greyalpha8", png(3, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, false)},
+                {"rgb8", png(3, 2, PNG_COLOR_TYPE_RGB, 8, false)}, {"rgb16", png(2, 1, PNG_COLOR_TYPE_RGB, 16, false)},
+                {"rgba8-interlaced", png(9, 9, PNG_COLOR_TYPE_RGB_ALPHA, 8, true)},
+                {"palette8", png(3, 2, PNG_COLOR_TYPE_PALETTE, 8, false)},
+                {"palette2", png(5, 2, PNG_COLOR_TYPE_PALETTE, 2, false)}});
     // libpng explains every refusal on stderr; thousands of times a second that would drown
     // the log. libFuzzer keeps its own and the sanitizers' reports on a copy of stderr.
     addFlag(argc, argv, "-close_fd_mask=2");
