@@ -13,10 +13,8 @@
 #include "core/TAV_Scene.h"
 #include "core/TAV_Window.h"
 #include "io/TAV_IO_Keyboard.h"
-#include "support/TestDisplayProbe.h"
 #include "support/TestEngine.h"
 #include "support/TestThrows.h"
-#include "support/TestXServer.h"
 #include "sys/TAV_Exception.h"
 #include "sys/TAV_SYS_Config.h"
 #include "sys/TAV_SYS_Log.h"
@@ -116,68 +114,36 @@ TEST(Engine, ASignalBeforeTheLoopStartsEndsTheFirstFrameAndLeaksNoScene)
     EXPECT_EQ((Events{"deleted"}), events);
 }
 
-TEST(Engine, GivesTheSignalsBackWhenDeleted)
+// Settings: the size of a window, nonsense falling back to 800x600. Deleting the engine
+// releases every service and the window and gives the signals back.
+TEST(Engine, AWindowTakesTheConfiguredSizeAndDeletionReleasesEverything)
 {
-    {
-        TestEngine engine;
-        ASSERT_TRUE(engine.ok());
-        EXPECT_FALSE(handlerIsDefault(SIGTERM));
-        EXPECT_FALSE(handlerIsDefault(SIGINT));
-    }
-    for (int signalNumber : {SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGINT})
-        EXPECT_TRUE(handlerIsDefault(signalNumber)) << sigabbrev_np(signalNumber);
-}
-
-TEST(Engine, DeletionReleasesEveryServiceAndTheWindow)
-{
-    {
-        TestEngine engine;
-        ASSERT_TRUE(engine.ok());
-        TAV_IO_Keyboard::getInstance();
-        EXPECT_NE(nullptr, TAV_Window::dpy);
-    }
-    EXPECT_EQ(nullptr, TAV_Engine::m_instance);
-    EXPECT_EQ(nullptr, TAV_SYS_Config::m_instances);
-    EXPECT_EQ(nullptr, TAV_SYS_Log::m_instance);
-    EXPECT_EQ(nullptr, TAV_IO_Keyboard::m_ioKeyboard);
-    EXPECT_EQ(nullptr, TAV_RootScene::m_instance);
-    EXPECT_EQ(nullptr, TAV_Window::dpy);
-    EXPECT_TRUE(TAV_Window::m_fullscreen);
-    EXPECT_EQ(0u, TAV_Window::m_width);
-}
-
-TEST(Engine, FullScreenWithoutTheVideoModeExtensionCoversTheScreenAsItIs)
-{
-    TestEngine engine({{"FULLSCREEN", "1"}, {"XRES", "1024"}, {"YRES", "768"}});
-    ASSERT_TRUE(engine.ok());
-    EXPECT_TRUE(TAV_Window::m_fullscreen);
-    EXPECT_EQ(1280u, TAV_Window::m_width);  // the Xvfb screen
-    EXPECT_EQ(1024u, TAV_Window::m_height);
-    TestDisplayProbe probe(TestXServer::sharedXvfb());
-    ASSERT_TRUE(probe.ok());
-    const auto windows = probe.viewableTopLevelWindows();
-    ASSERT_EQ(1u, windows.size());
-    EXPECT_TRUE(windows[0].overrideRedirect);
-    EXPECT_TRUE(probe.keyboardGrabbedElsewhere());
-    EXPECT_TRUE(probe.pointerGrabbedElsewhere());
-    EXPECT_FALSE(probe.autoRepeatOn());
-}
-
-TEST(Engine, AWindowTakesTheConfiguredSizeAndNonsenseSizesFallBackToTheDefaults)
-{
-    {
-        TestEngine engine({{"FULLSCREEN", "0"}, {"XRES", "640"}, {"YRES", "480"}});
-        ASSERT_TRUE(engine.ok());
-        EXPECT_FALSE(TAV_Window::m_fullscreen);
-        EXPECT_EQ(640u, TAV_Window::m_width);
-        EXPECT_EQ(480u, TAV_Window::m_height);
-    }
-    {
-        TestEngine engine({{"FULLSCREEN", "2"}, {"XRES", "-640"}, {"YRES", "lots"}});
-        ASSERT_TRUE(engine.ok());
-        EXPECT_FALSE(TAV_Window::m_fullscreen);
-        EXPECT_EQ(800u, TAV_Window::m_width);
-        EXPECT_EQ(600u, TAV_Window::m_height);
+    const struct {
+        TestEngine::Settings settings;
+        unsigned int width, height;
+    } cases[] = {
+        {{{"FULLSCREEN", "0"}, {"XRES", "640"}, {"YRES", "480"}}, 640, 480},
+        {{{"FULLSCREEN", "2"}, {"XRES", "-640"}, {"YRES", "lots"}}, 800, 600},
+    };
+    for (const auto& c : cases) {
+        {
+            TestEngine engine(c.settings);
+            ASSERT_TRUE(engine.ok());
+            EXPECT_FALSE(TAV_Window::m_fullscreen);
+            EXPECT_EQ(c.width, TAV_Window::m_width);
+            EXPECT_EQ(c.height, TAV_Window::m_height);
+            TAV_IO_Keyboard::getInstance();
+            EXPECT_FALSE(handlerIsDefault(SIGTERM));
+        }
+        EXPECT_EQ(nullptr, TAV_Engine::m_instance);
+        EXPECT_EQ(nullptr, TAV_SYS_Config::m_instances);
+        EXPECT_EQ(nullptr, TAV_SYS_Log::m_instance);
+        EXPECT_EQ(nullptr, TAV_IO_Keyboard::m_ioKeyboard);
+        EXPECT_EQ(nullptr, TAV_RootScene::m_instance);
+        EXPECT_EQ(nullptr, TAV_Window::dpy);
+        EXPECT_EQ(0u, TAV_Window::m_width);
+        for (int signalNumber : {SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGINT})
+            EXPECT_TRUE(handlerIsDefault(signalNumber)) << sigabbrev_np(signalNumber);
     }
 }
 

@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/TAV_RootScene.h"
@@ -19,6 +18,7 @@
 #include "support/TestGLContext.h"  // Required for: tavtest::writeFramePNG, readBackPixel
 #include "support/TestThrows.h"
 #include "sys/TAV_Exception.h"
+#include "sys/TAV_SYS_Util.h"
 
 namespace {
 
@@ -60,6 +60,10 @@ private:
     Events& events;
 };
 
+// The frame driver's clock, moved by hand.
+unsigned int g_nowMs = 0;
+unsigned int manualClock() { return g_nowMs; }
+
 // The window may have no alpha channel: compare colours only.
 uint32_t readPixel(int x, int y)
 {
@@ -86,7 +90,12 @@ void fillViewport(float r, float g, float b)
 
 class RootScene : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(engine.ok()); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(engine.ok());
+        TAV_SYS_Util::setClock(manualClock);
+    }
+    void TearDown() override { TAV_SYS_Util::setClock(nullptr); }
 
     TAV_RootScene* root() { return TAV_RootScene::getInstance(); }
     void frame()
@@ -99,17 +108,10 @@ protected:
     TestEngine engine;  // an 800x600 window
 };
 
-TEST_F(RootScene, WithoutASceneOnlyTheDepthBufferIsCleared)
-{
-    EXPECT_EQ(GLbitfield(GL_DEPTH_BUFFER_BIT), root()->getClearMask());
-    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-    root()->update(0);
-    EXPECT_EQ(GREEN, readPixel(400, 300));
-}
-
-TEST_F(RootScene, ASceneBecomesCurrentAtTheSwapAndIsUpdatedFromTheNextFrame)
+// A scene handed over becomes current at the next swap and is updated from the next frame
+// on; of two handed over before a swap only the last is shown and the other deleted; the
+// old one is hidden, and deleted unless told otherwise or handed over again.
+TEST_F(RootScene, ScenesChangeAtTheSwapInOrder)
 {
     ProbeScene* a = new ProbeScene("a", events);
     root()->setSubScene(a);
@@ -117,14 +119,45 @@ TEST_F(RootScene, ASceneBecomesCurrentAtTheSwapAndIsUpdatedFromTheNextFrame)
     root()->update(0);  // a is only pending
     EXPECT_FALSE(a->isShowed());
     root()->swap();
-    EXPECT_TRUE(a->isShowed());
     root()->update(0);
-    EXPECT_EQ((Events{"a:showed", "a:update"}), events);
-    EXPECT_EQ(a, root()->getSubScene());
+    root()->setSubScene(a, true);  // the current one again: shown again, not deleted
+    root()->swap();
+    std::unique_ptr<ProbeScene> b(new ProbeScene("b", events));
+    root()->setSubScene(new ProbeScene("superseded", events));
+    root()->setSubScene(b.get());
+    root()->swap();
+    root()->setSubScene(new ProbeScene("c", events), false);
+    root()->swap();
+    EXPECT_FALSE(b->isShowed());  // only hidden, so deleting it here is allowed
+    root()->setSubScene(nullptr, true);
+    EXPECT_EQ(nullptr, root()->getSubScene());
+    root()->update(0);  // c still runs this frame
+    root()->swap();
+    EXPECT_EQ((Events{"a:showed", "a:update", "a:hidden", "a:showed", "a:hidden", "a:deleted", "superseded:deleted",
+                      "b:showed", "b:hidden", "c:showed", "c:update", "c:hidden", "c:deleted"}),
+              events);
+    EXPECT_EQ(nullptr, root()->getSubScene());
 }
 
-TEST_F(RootScene, TheSceneClearFlagChoosesTheClearMaskFromTheNextFrame)
+TEST_F(RootScene, DeletingTheRootHidesAndDeletesItsScenesAndAShownSceneRefusesDeletion)
 {
+    root()->setSubScene(new ProbeScene("current", events));
+    root()->swap();
+    root()->setSubScene(new ProbeScene("pending", events));
+    delete TAV_RootScene::m_instance;
+    EXPECT_EQ(nullptr, TAV_RootScene::m_instance);
+    EXPECT_EQ((Events{"current:showed", "current:hidden", "current:deleted", "pending:deleted"}), events);
+
+    ProbeScene* shown = new ProbeScene("shown", events);
+    shown->showed();
+    tavtest::expectThrown(-90, "unable to delete ROOT SCENE", [&] { delete shown; });
+}
+
+// Without a scene only the depth buffer is cleared; a scene's clear flag chooses the mask
+// from the frame after the swap on, and the mask stays when the scene goes.
+TEST_F(RootScene, TheSceneClearFlagChoosesTheClearMask)
+{
+    EXPECT_EQ(GLbitfield(GL_DEPTH_BUFFER_BIT), root()->getClearMask());
     root()->setSubScene(new ProbeScene("keeps", events, false));
     root()->swap();
     EXPECT_EQ(GLbitfield(GL_DEPTH_BUFFER_BIT), root()->getClearMask());
@@ -136,118 +169,44 @@ TEST_F(RootScene, TheSceneClearFlagChoosesTheClearMaskFromTheNextFrame)
 
     root()->setSubScene(new ProbeScene("clears", events, true));
     root()->swap();
-    EXPECT_EQ(GLbitfield(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT), root()->getClearMask());
     root()->update(0);
     EXPECT_EQ(BLACK, readPixel(10, 10));
-}
-
-TEST_F(RootScene, OfTwoScenesSetBeforeASwapOnlyTheLastIsShownAndTheOtherIsDeleted)
-{
-    root()->setSubScene(new ProbeScene("a", events));
-    root()->setSubScene(new ProbeScene("b", events));
+    root()->setSubScene(nullptr);
     root()->swap();
-    EXPECT_EQ((Events{"a:deleted", "b:showed"}), events);
-}
-
-TEST_F(RootScene, SettingNoSceneHidesAndDeletesTheCurrentOneAtTheSwap)
-{
-    root()->setSubScene(new ProbeScene("a", events));
-    frame();
-    root()->setSubScene(nullptr, true);
-    EXPECT_EQ(nullptr, root()->getSubScene());
-    root()->update(0);  // a still runs this frame
-    root()->swap();
-    EXPECT_EQ((Events{"a:showed", "a:update", "a:hidden", "a:deleted"}), events);
-    EXPECT_EQ(nullptr, root()->getSubScene());
-    // With no scene the clear mask keeps its last value.
     EXPECT_EQ(GLbitfield(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT), root()->getClearMask());
 }
 
-TEST_F(RootScene, ASceneReplacedWithoutDeleteIsOnlyHidden)
-{
-    std::unique_ptr<ProbeScene> a(new ProbeScene("a", events));
-    root()->setSubScene(a.get());
-    root()->swap();
-    root()->setSubScene(new ProbeScene("b", events), false);
-    root()->swap();
-    EXPECT_EQ((Events{"a:showed", "a:hidden", "b:showed"}), events);
-    EXPECT_FALSE(a->isShowed());  // so deleting it here is allowed
-}
-
-TEST_F(RootScene, SettingTheCurrentSceneAgainShowsItAgainWithoutDeletingIt)
-{
-    ProbeScene* a = new ProbeScene("a", events);
-    root()->setSubScene(a);
-    root()->swap();
-    root()->setSubScene(a, true);
-    root()->swap();
-    root()->update(0);
-    EXPECT_EQ((Events{"a:showed", "a:hidden", "a:showed", "a:update"}), events);
-}
-
-TEST_F(RootScene, DeletingTheRootHidesAndDeletesItsScenes)
-{
-    root()->setSubScene(new ProbeScene("current", events));
-    root()->swap();
-    root()->setSubScene(new ProbeScene("pending", events));
-    delete TAV_RootScene::m_instance;
-    EXPECT_EQ(nullptr, TAV_RootScene::m_instance);
-    EXPECT_EQ((Events{"current:showed", "current:hidden", "current:deleted", "pending:deleted"}), events);
-}
-
-TEST_F(RootScene, DeletingAShownSceneThrowsMinus90)
-{
-    ProbeScene* a = new ProbeScene("a", events);
-    a->showed();
-    tavtest::expectThrown(-90, "unable to delete ROOT SCENE", [&] { delete a; });
-}
-
+// The frame time is the clock's difference since the previous frame (since the root scene
+// was made, for the first), also across the clock's wrap; a GL error is consumed.
 TEST_F(RootScene, TheFrameTimeIsTheTimeSinceThePreviousFrame)
 {
-    ProbeScene* a = new ProbeScene("a", events);
-    root()->setSubScene(a);
-    root()->swap();  // current before the root's first frame
-    std::this_thread::sleep_for(std::chrono::milliseconds(40));
-    root()->update(0);  // counts from the root scene's construction
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    root()->update(0);
-    root()->update(0);
-    ASSERT_EQ(3u, a->frameTimes.size());
-    EXPECT_GE(a->frameTimes[0], 40);
-    EXPECT_GE(a->frameTimes[1], 25);
-    EXPECT_LT(a->frameTimes[1], 5000);
-    EXPECT_GE(a->frameTimes[2], 0);
-    EXPECT_LT(a->frameTimes[2], a->frameTimes[1]);
-}
-
-TEST_F(RootScene, PacingHoldsFramesToTheTargetRate)
-{
-    EXPECT_EQ(0, root()->getTargetFrameTime());
-    root()->setFps(25);
-    EXPECT_EQ(40, root()->getTargetFrameTime());
-    for (int i = 0; i < 3; ++i)  // settle the balance after start-up
-        root()->update(0);
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < 10; ++i)
-        root()->update(0);
-    const auto elapsedMs =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-    // Unpaced, ten empty frames take a few milliseconds; paced, about 400. A slow machine can
-    // only make this longer.
-    EXPECT_GE(elapsedMs, 300);
-    root()->setFps(-1);
-    EXPECT_EQ(0, root()->getTargetFrameTime());
-}
-
-TEST_F(RootScene, AGLErrorIsConsumedAndTheFrameGoesOn)
-{
+    delete TAV_RootScene::m_instance;
+    g_nowMs = 4294967000u;
     ProbeScene* a = new ProbeScene("a", events);
     a->draw = [] { glEnable(GL_TEXTURE_2D + 12345); };  // an invalid enum
     root()->setSubScene(a);
-    frame();
-    root()->update(0);
-    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
-    EXPECT_EQ(1u, a->frameTimes.size());
+    root()->swap();
+    for (unsigned int stepMs : {40u, 25u, 0u, 500u}) {
+        g_nowMs += stepMs;
+        root()->update(0);
+        EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+    }
+    EXPECT_EQ((std::vector<int>{40, 25, 0, 500}), a->frameTimes);
+}
+
+TEST_F(RootScene, PacingSleepsTheRestOfTheTargetFrameTime)
+{
+    root()->setFps(50);
+    EXPECT_EQ(20, root()->getTargetFrameTime());
+    // The clock stands still: every frame took no time, so each sleeps a whole 20 ms.
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 5; ++i)
+        root()->update(0);
+    const auto elapsedMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(elapsedMs, 95);
+    root()->setFps(-1);
+    EXPECT_EQ(0, root()->getTargetFrameTime());
 }
 
 class MotionBlur : public RootScene {
@@ -262,14 +221,15 @@ protected:
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
 
-    // One frame in which the scene fills its area with `colour` (or draws nothing).
-    void blurredFrame(std::function<void()> draw)
+    // One frame `frameTimeMs` after the last, in which the scene runs `draw` (if any).
+    void blurredFrame(std::function<void()> draw, unsigned int frameTimeMs = 10)
     {
         scene->draw = [draw] {
             if (draw)
                 draw();
             glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         };
+        g_nowMs += frameTimeMs;
         root()->update(0);
     }
 
@@ -306,41 +266,36 @@ TEST_F(MotionBlur, TheSceneRendersIntoTheReducedAreaWhichIsStretchedOverTheWindo
     EXPECT_EQ(BLACK, readPixel(100, 0));
 }
 
-TEST_F(MotionBlur, ThePreviousFrameTrailsUntilTheBlurIsArmedAgain)
+// The previous frame trails over the next until the blur is armed again or a frame lasts
+// longer than the blur time; a time or size of zero or less turns it off.
+TEST_F(MotionBlur, ThePreviousFrameTrailsForTheBlurTime)
 {
     root()->enableMotionBlur(LONG_TRAIL_MS, 400, 300);
     blurredFrame([] { fillViewport(1.0f, 1.0f, 1.0f); });
     ASSERT_EQ(WHITE, readPixel(400, 300));
-
-    // The scene draws nothing: the white frame trails over the cleared one.
-    blurredFrame(nullptr);
+    blurredFrame(nullptr);  // draws nothing: the white frame trails over the cleared one
     EXPECT_GE(readPixel(400, 300) >> 24, 250u);
-
     // Re-armed with the same size: the texture still holds white, but no trail is drawn.
     root()->enableMotionBlur(LONG_TRAIL_MS, 400, 300);
     blurredFrame(nullptr);
     EXPECT_EQ(BLACK, readPixel(400, 300));
-}
 
-TEST_F(MotionBlur, AFrameLongerThanTheBlurTimeLeavesNoTrail)
-{
-    root()->enableMotionBlur(1.0f, 400, 300);  // one millisecond of persistence
+    root()->enableMotionBlur(5.0f, 400, 300);
     blurredFrame([] { fillViewport(1.0f, 1.0f, 1.0f); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    blurredFrame(nullptr);
+    blurredFrame(nullptr, 5);
     EXPECT_EQ(BLACK, readPixel(400, 300));
-}
 
-TEST_F(MotionBlur, AZeroOrNegativeTimeTurnsItOff)
-{
-    root()->enableMotionBlur(LONG_TRAIL_MS, 400, 300);
-    blurredFrame([] { fillViewport(1.0f, 1.0f, 1.0f); });
-    root()->enableMotionBlur(0.0f, 400, 300);
-    EXPECT_FALSE(root()->isMotionBlurEnabled());
-    root()->enableMotionBlur(LONG_TRAIL_MS, 400, 300);
-    root()->enableMotionBlur(-5.0f, 400, 300);
-    EXPECT_FALSE(root()->isMotionBlurEnabled());
+    const struct {
+        float timeMs;
+        int width, height;
+    } off[] = {{0.0f, 400, 300}, {-5.0f, 400, 300}, {LONG_TRAIL_MS, -400, 300}, {LONG_TRAIL_MS, 400, 0}};
+    for (const auto& o : off) {
+        root()->enableMotionBlur(LONG_TRAIL_MS, 400, 300);
+        root()->enableMotionBlur(o.timeMs, o.width, o.height);
+        EXPECT_FALSE(root()->isMotionBlurEnabled()) << o.timeMs << " ms, " << o.width << " x " << o.height;
+    }
     // Off: the scene draws into the whole window, and nothing trails.
+    blurredFrame([] { fillViewport(1.0f, 1.0f, 1.0f); });
     blurredFrame([] {
         GLint viewport[4];
         glGetIntegerv(GL_VIEWPORT, viewport);
@@ -348,14 +303,6 @@ TEST_F(MotionBlur, AZeroOrNegativeTimeTurnsItOff)
         EXPECT_EQ(600, viewport[3]);
     });
     EXPECT_EQ(BLACK, readPixel(400, 300));
-}
-
-TEST_F(MotionBlur, AnEmptySizeTurnsItOffInsteadOfAllocating)
-{
-    root()->enableMotionBlur(LONG_TRAIL_MS, -400, 300);
-    EXPECT_FALSE(root()->isMotionBlurEnabled());
-    root()->enableMotionBlur(LONG_TRAIL_MS, 400, 0);
-    EXPECT_FALSE(root()->isMotionBlurEnabled());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "support/TestDisplayProbe.h"
 #include "support/TestProcess.h"
@@ -103,82 +104,58 @@ protected:
     std::string workDir;
 };
 
-TEST_F(Tavlen, FullScreenSwitchesToTheConfiguredModeWithOverrideRedirectAndBothGrabs)
+// What tavlen does to the dummy Xorg's 1280x1024 desktop while it runs, for one app.cfg,
+// and that the signal that ends it gives the desktop back as it was.
+struct DesktopRun {
+    const char* name;
+    const char* appCfg;  // null: no file
+    int modeWidth, modeHeight;      // the video mode while it runs
+    int windowWidth, windowHeight;  // its one top-level window, at (0, 0) in full screen
+    bool fullScreen;                // override-redirect and both grabs, or a managed window
+    int signal;
+};
+
+void PrintTo(const DesktopRun& run, std::ostream* os) { *os << run.name; }
+
+class TavlenRun : public Tavlen, public ::testing::WithParamInterface<DesktopRun> {};
+
+TEST_P(TavlenRun, ShowsItsWindowAndRestoresTheDesktopOnTheSignal)
 {
-    startOn(TestXServer::XORG_DUMMY, "XRES=1024\nYRES=768\nFULLSCREEN=1\n");
+    const DesktopRun& run = GetParam();
+    startOn(TestXServer::XORG_DUMMY, run.appCfg);
     ASSERT_EQ(1280, probe->modeWidth());  // what the desktop had
     ASSERT_TRUE(waitUntilRunning());
-    EXPECT_EQ(1024, probe->modeWidth());
-    EXPECT_EQ(768, probe->modeHeight());
+    EXPECT_EQ(run.modeWidth, probe->modeWidth());
+    EXPECT_EQ(run.modeHeight, probe->modeHeight());
     const auto window = theWindow();
-    EXPECT_EQ(1024, window.width);
-    EXPECT_EQ(768, window.height);
-    EXPECT_EQ(0, window.x);
-    EXPECT_EQ(0, window.y);
-    EXPECT_TRUE(window.overrideRedirect);
-    EXPECT_TRUE(probe->keyboardGrabbedElsewhere());
-    EXPECT_TRUE(probe->pointerGrabbedElsewhere());
+    EXPECT_EQ(run.windowWidth, window.width);
+    EXPECT_EQ(run.windowHeight, window.height);
+    EXPECT_EQ(run.fullScreen, window.overrideRedirect);
+    EXPECT_EQ(run.fullScreen, probe->keyboardGrabbedElsewhere());
+    EXPECT_EQ(run.fullScreen, probe->pointerGrabbedElsewhere());
+    if (run.fullScreen) {
+        EXPECT_EQ(0, window.x);
+        EXPECT_EQ(0, window.y);
+    } else {
+        EXPECT_EQ("Tavlen", window.name);
+    }
 
-    expectDesktopRestoredAfter(SIGTERM);
+    expectDesktopRestoredAfter(run.signal);
     EXPECT_TRUE(probe->viewableTopLevelWindows().empty());
     EXPECT_FALSE(probe->keyboardGrabbedElsewhere());
+    EXPECT_FALSE(probe->pointerGrabbedElsewhere());
 }
 
-TEST_F(Tavlen, AFullScreenSizeThatNoModeOffersTakesTheDesktopSizeWithoutAModeChange)
-{
-    startOn(TestXServer::XORG_DUMMY, "XRES=1000\nYRES=700\n");
-    ASSERT_TRUE(waitUntilRunning());
-    EXPECT_EQ(1280, probe->modeWidth());
-    EXPECT_EQ(1024, probe->modeHeight());
-    const auto window = theWindow();
-    EXPECT_EQ(1280, window.width);
-    EXPECT_EQ(1024, window.height);
-    EXPECT_TRUE(window.overrideRedirect);
-    expectDesktopRestoredAfter(SIGTERM);
-}
-
-TEST_F(Tavlen, FullscreenZeroGivesAManaged800x600WindowTitledTavlen)
-{
-    startOn(TestXServer::XORG_DUMMY, "FULLSCREEN=0\n");
-    ASSERT_TRUE(waitUntilRunning());
-    const auto window = theWindow();
-    EXPECT_EQ("Tavlen", window.name);
-    EXPECT_EQ(800, window.width);
-    EXPECT_EQ(600, window.height);
-    EXPECT_FALSE(window.overrideRedirect);
-    EXPECT_FALSE(probe->keyboardGrabbedElsewhere());
-    EXPECT_EQ(1280, probe->modeWidth());
-    expectDesktopRestoredAfter(SIGTERM);
-}
-
-TEST_F(Tavlen, WithoutAppCfgItRunsFullScreenAt800x600)
-{
-    startOn(TestXServer::XORG_DUMMY, nullptr);
-    ASSERT_TRUE(waitUntilRunning());
-    EXPECT_EQ(800, probe->modeWidth());
-    EXPECT_EQ(600, probe->modeHeight());
-    const auto window = theWindow();
-    EXPECT_EQ(800, window.width);
-    EXPECT_EQ(600, window.height);
-    EXPECT_TRUE(window.overrideRedirect);
-    expectDesktopRestoredAfter(SIGINT);
-}
-
-class TavlenSignal : public Tavlen, public ::testing::WithParamInterface<int> {};
-
-TEST_P(TavlenSignal, EndsWithStatusZeroAndRestoresTheDesktopModeAndAutoRepeat)
-{
-    startOn(TestXServer::XORG_DUMMY, "XRES=1024\nYRES=768\n");
-    ASSERT_TRUE(waitUntilRunning());
-    ASSERT_EQ(1024, probe->modeWidth());
-    ASSERT_FALSE(probe->autoRepeatOn());
-    expectDesktopRestoredAfter(GetParam());
-}
-
-INSTANTIATE_TEST_SUITE_P(TerminationSignals, TavlenSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGQUIT),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return std::string(sigabbrev_np(info.param));
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Settings, TavlenRun,
+    ::testing::Values(DesktopRun{"ConfiguredMode", "XRES=1024\nYRES=768\nFULLSCREEN=1\n", 1024, 768, 1024, 768, true, SIGTERM},
+                      // A size no mode offers: the window covers the desktop as it is.
+                      DesktopRun{"NoSuchMode", "XRES=1000\nYRES=700\n", 1280, 1024, 1280, 1024, true, SIGHUP},
+                      DesktopRun{"Windowed", "FULLSCREEN=0\n", 1280, 1024, 800, 600, false, SIGQUIT},
+                      DesktopRun{"NoAppCfg", nullptr, 800, 600, 800, 600, true, SIGINT}),
+    [](const ::testing::TestParamInfo<DesktopRun>& info) {
+        return std::string(info.param.name) + "_" + sigabbrev_np(info.param.signal);
+    });
 
 TEST_F(Tavlen, OnADisplayWithoutTheVideoModeExtensionCoversTheScreenAndSaysNothing)
 {
