@@ -33,31 +33,6 @@ std::vector<float> snapshot(const TAV_ObjectData& mesh)
 
 }  // namespace
 
-// The records are OpenGL's interleaved formats, so the flags fix stride, offsets and format.
-TEST(ObjectData, EveryFlagPairGivesItsInterleavedFormatZeroFilled)
-{
-    const struct {
-        bool normals, texCoords;
-        int stride, normalOffset, vertexOffset;
-        GLenum format;
-    } layouts[] = {
-        {false, false, 3, 0, 0, 0x2A21},  // GL_V3F
-        {true, false, 6, 0, 3, 0x2A25},   // GL_N3F_V3F
-        {false, true, 5, 2, 2, 0x2A27},   // GL_T2F_V3F
-        {true, true, 8, 2, 5, 0x2A2B},    // GL_T2F_N3F_V3F
-    };
-    for (const auto& l : layouts) {
-        TAV_ObjectData mesh(6, l.normals, l.texCoords);
-        SCOPED_TRACE(testing::Message() << "normals " << l.normals << " texCoords " << l.texCoords);
-        EXPECT_EQ(l.stride, mesh.m_stride);
-        EXPECT_EQ(0, mesh.m_texCoordOffset);
-        EXPECT_EQ(l.normalOffset, mesh.m_normalOffset);
-        EXPECT_EQ(l.vertexOffset, mesh.m_vertexOffset);
-        EXPECT_EQ(l.format, mesh.m_format);
-        EXPECT_EQ(std::vector<float>(size_t(l.stride * 6), 0.0f), snapshot(mesh));
-    }
-}
-
 TEST(ObjectData, CopyIsIndependentEqualAndUnnamed)
 {
     std::unique_ptr<TAV_ObjectData> source = makeQuad();

@@ -1,6 +1,6 @@
 // GLTextureState: reads back what OpenGL holds for the bound 2D texture, for the texture
-// and PNG loader tests. Needs a current context (TestGLContext); the readers only read, so
-// the state a test checks is the state the engine left.
+// and PNG loader tests. Needs a current context; the readers only read, so the state a test
+// checks is the state the engine left.
 #pragma once
 
 #include <GL/gl.h>
@@ -11,27 +11,24 @@
 
 namespace imagetest {
 
-inline GLuint boundTexture()
+inline GLint intState(GLenum name)
 {
-    GLint name = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
-    return GLuint(name);
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
 }
-
 inline GLint texParameter(GLenum parameter)
 {
     GLint value = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, parameter, &value);
     return value;
 }
-
 inline GLfloat texParameterf(GLenum parameter)
 {
     GLfloat value = 0;
     glGetTexParameterfv(GL_TEXTURE_2D, parameter, &value);
     return value;
 }
-
 inline GLint levelParameter(int level, GLenum parameter)
 {
     GLint value = 0;
@@ -46,18 +43,13 @@ inline std::array<GLfloat, 16> textureMatrix()
     glGetFloatv(GL_TEXTURE_MATRIX, matrix.data());
     return matrix;
 }
-
-inline std::array<GLfloat, 16> scaleMatrix(float s, float t)
-{
-    return {s, 0, 0, 0, 0, t, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-}
+inline std::array<GLfloat, 16> scaleMatrix(float s, float t) { return {s, 0, 0, 0, 0, t, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; }
 
 // The bytes of one level of the bound texture, rows packed, row t = 0 first.
 inline std::vector<uint8_t> texImage(int level, GLenum format)
 {
-    const int channels = format == GL_RGBA ? 4 : 3;
     std::vector<uint8_t> bytes(size_t(levelParameter(level, GL_TEXTURE_WIDTH)) *
-                               size_t(levelParameter(level, GL_TEXTURE_HEIGHT)) * size_t(channels));
+                               size_t(levelParameter(level, GL_TEXTURE_HEIGHT)) * (format == GL_RGBA ? 4u : 3u));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, level, format, GL_UNSIGNED_BYTE, bytes.data());
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -73,13 +65,18 @@ inline int levelCount()
     return levels;
 }
 
-// Texture names generated after `probe` that are texture objects: a texture object left
-// behind by a failed load would be among the next few names.
-inline int textureObjectsAfter(GLuint probe)
+// Runs `load`, which must be refused, and checks that it left no texture object behind
+// among the names OpenGL would have handed out next.
+template <class Load>
+inline int textureObjectsLeftBy(Load load)
 {
+    GLuint probe = 0;
+    glGenTextures(1, &probe);
+    load();
     int objects = 0;
     for (GLuint name = probe + 1; name <= probe + 8; ++name)
         objects += glIsTexture(name) ? 1 : 0;
+    glDeleteTextures(1, &probe);
     return objects;
 }
 

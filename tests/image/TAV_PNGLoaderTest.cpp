@@ -119,7 +119,7 @@ TEST_F(PNGTextures, TopRowOfThePictureLiesAtTZero)
         const auto texture = load(stripesPNG(5, {RED, GREEN, BLUE}), mipmap);
         EXPECT_EQ(5, texture->getWidth());
         EXPECT_EQ(3, texture->getHeight());
-        EXPECT_NE(0u, boundTexture()) << "the texture is left bound";
+        EXPECT_NE(0, intState(GL_TEXTURE_BINDING_2D)) << "the texture is left bound";
         EXPECT_EQ(GL_LINEAR, texParameter(GL_TEXTURE_MIN_FILTER)) << "the base level only, until changed";
         EXPECT_EQ(GL_LINEAR, texParameter(GL_TEXTURE_MAG_FILTER));
         const Bytes level0 = texImage(0, GL_RGB);
@@ -170,11 +170,9 @@ TEST_F(PNGTextures, RefusesMissingBrokenAndOversizedFilesLeavingNoTexture)
 
     for (const auto& c : cases) {
         for (bool mipmap : {false, true}) {
-            GLuint probe = 0;
-            glGenTextures(1, &probe);
-            expectThrown(-70, c.second, [&] { delete TAV_PNGLoader::loadPNG(c.first.c_str(), mipmap); });
-            EXPECT_EQ(0, textureObjectsAfter(probe)) << c.first;
-            glDeleteTextures(1, &probe);
+            EXPECT_EQ(0, textureObjectsLeftBy([&] {
+                expectThrown(-70, c.second, [&] { delete TAV_PNGLoader::loadPNG(c.first.c_str(), mipmap); });
+            })) << c.first;
         }
     }
 }

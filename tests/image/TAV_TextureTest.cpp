@@ -47,35 +47,31 @@ TEST_F(Textures, PlainTextureUploadsOddRowsUnshearedAndOwnsItsTextureObject)
         std::unique_ptr<TAV_ITexture> texture(fromFile ? new TAV_Texture(scratchPath("texture.bmp").c_str())
                                                        : new TAV_Texture(newImage(3, 3, 3, pixels)));
         EXPECT_EQ(3, texture->getWidth());
-        const GLuint name = boundTexture();
+        const GLuint name = GLuint(intState(GL_TEXTURE_BINDING_2D));
         EXPECT_NE(0u, name) << "init leaves the texture bound";
         EXPECT_EQ(pixels, texImage(0, GL_RGB));
         EXPECT_EQ(GL_LINEAR, texParameter(GL_TEXTURE_MIN_FILTER));
-        GLint alignment = 0;
-        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-        EXPECT_EQ(4, alignment) << "the default is back after the upload";
+        EXPECT_EQ(4, intState(GL_UNPACK_ALIGNMENT)) << "the default is back after the upload";
         texture.reset();
         EXPECT_FALSE(glIsTexture(name)) << "the destructor deletes the texture object";
     }
 
     for (int mipmapped = 0; mipmapped < 2; ++mipmapped) {
-        GLuint probe = 0;
-        glGenTextures(1, &probe);
-        expectThrown(-70, "unable to open file /nonexistent/a.bmp", [&] {
-            if (mipmapped)
-                TAV_MipMapTexture refused("/nonexistent/a.bmp");
-            else
-                TAV_Texture refused("/nonexistent/a.bmp");
-        });
-        EXPECT_EQ(0, textureObjectsAfter(probe)) << "a refused file leaves no texture object";
-        glDeleteTextures(1, &probe);
+        EXPECT_EQ(0, textureObjectsLeftBy([&] {
+            expectThrown(-70, "unable to open file /nonexistent/a.bmp", [&] {
+                if (mipmapped)
+                    TAV_MipMapTexture refused("/nonexistent/a.bmp");
+                else
+                    TAV_Texture refused("/nonexistent/a.bmp");
+            });
+        })) << "a refused file leaves no texture object";
     }
 }
 
 TEST_F(Textures, ActivationBindsAppliesWrapModesAndReplacesTheTextureMatrixOnly)
 {
     TAV_Texture texture(newImage(2, 2, 4, pattern(16)));
-    const GLuint name = boundTexture();
+    const GLuint name = GLuint(intState(GL_TEXTURE_BINDING_2D));
     texture.setTexWrapParametri(GL_CLAMP, GL_CLAMP_TO_EDGE);
     texture.scale(2.0f, 3.0f);
     EXPECT_EQ(GL_REPEAT, texParameter(GL_TEXTURE_WRAP_S)) << "stored only, until activate()";
@@ -90,13 +86,11 @@ TEST_F(Textures, ActivationBindsAppliesWrapModesAndReplacesTheTextureMatrixOnly)
     glMatrixMode(GL_PROJECTION);
 
     texture.activate();
-    EXPECT_EQ(name, boundTexture());
+    EXPECT_EQ(name, GLuint(intState(GL_TEXTURE_BINDING_2D)));
     EXPECT_EQ(GL_CLAMP, texParameter(GL_TEXTURE_WRAP_S));
     EXPECT_EQ(GL_CLAMP_TO_EDGE, texParameter(GL_TEXTURE_WRAP_T));
     EXPECT_EQ(scaleMatrix(2.0f, 3.0f), textureMatrix()) << "exactly the scale: the rotation is gone";
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(GL_MODELVIEW, mode);
+    EXPECT_EQ(GL_MODELVIEW, intState(GL_MATRIX_MODE));
     EXPECT_EQ(GL_NEAREST, texParameter(GL_TEXTURE_MIN_FILTER)) << "a plain texture sets no other parameter";
     EXPECT_EQ(3.0f, texParameterf(GL_TEXTURE_MIN_LOD));
 }

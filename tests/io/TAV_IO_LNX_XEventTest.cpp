@@ -26,20 +26,16 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-struct KeyLog : TAV_IO_KeyboardAdapter {
+// Records what the pump delivers, keys and mouse in one list.
+struct InputLog : TAV_IO_KeyboardAdapter, TAV_IO_MouseAdapter {
     void keyPressed(int code) override { calls.push_back("press " + std::to_string(code)); }
     void keyReleased(int code) override { calls.push_back("release " + std::to_string(code)); }
-    Calls calls;
-};
-
-struct MouseLog : TAV_IO_MouseAdapter {
-    void mousePressed(int button, int x, int y) override { record("press", button, x, y); }
-    void mouseReleased(int button, int x, int y) override { record("release", button, x, y); }
+    void mousePressed(int button, int x, int y) override { record("button", button, x, y); }
+    void mouseReleased(int button, int x, int y) override { record("up", button, x, y); }
     void mouseMoved(int x, int y) override { calls.push_back("move " + std::to_string(x) + "," + std::to_string(y)); }
     void record(const char* what, int button, int x, int y)
     {
-        calls.push_back(std::string(what) + " " + std::to_string(button) + " " + std::to_string(x) + ","
-                        + std::to_string(y));
+        calls.push_back(std::string(what) + " " + std::to_string(button) + " " + std::to_string(x) + "," + std::to_string(y));
     }
     Calls calls;
 };
@@ -55,11 +51,10 @@ protected:
         ASSERT_NE(nullptr, injector);
         int event, error, major, minor;
         ASSERT_TRUE(XTestQueryExtension(injector, &event, &error, &major, &minor));
-        TAV_IO_Keyboard::getInstance()->addListener(keys);
-        TAV_IO_Mouse::getInstance()->addListener(mouse);
+        TAV_IO_Keyboard::getInstance()->addListener(input);
+        TAV_IO_Mouse::getInstance()->addListener(input);
         pump();  // map, expose and the like
-        keys.calls.clear();
-        mouse.calls.clear();
+        input.calls.clear();
     }
 
     void TearDown() override
@@ -91,11 +86,13 @@ protected:
 
     TestEngine engine{{{"FULLSCREEN", "1"}}};
     Display* injector = nullptr;
-    KeyLog keys;
-    MouseLog mouse;
+    InputLog input;
 };
 
-TEST_F(XInput, KeysGiveTheirCharacterOrTheirKeysym)
+// Keys give their character, or their keysym when they make none; buttons come at once in
+// queue order; motions coalesce into one move to the last position, after the queue is
+// drained, and none when nothing moved.
+TEST_F(XInput, EventsArriveInQueueOrderAndMotionsCoalesce)
 {
     tap(XK_q);
     key(XK_Shift_L, true);
@@ -103,16 +100,6 @@ TEST_F(XInput, KeysGiveTheirCharacterOrTheirKeysym)
     key(XK_Shift_L, false);
     tap(XK_Escape);
     tap(XK_F1);
-    pump();
-    EXPECT_EQ((Calls{"press 113", "release 113",
-                     "press 65505", "press 81", "release 81", "release 65505",
-                     "press 27", "release 27",
-                     "press 65470", "release 65470"}),
-              keys.calls);
-}
-
-TEST_F(XInput, ButtonsArriveInQueueOrderAndMotionsCoalesceIntoOneMove)
-{
     XTestFakeMotionEvent(injector, DefaultScreen(injector), 10, 20, CurrentTime);
     XTestFakeButtonEvent(injector, 1, True, CurrentTime);
     XTestFakeButtonEvent(injector, 1, False, CurrentTime);
@@ -121,13 +108,13 @@ TEST_F(XInput, ButtonsArriveInQueueOrderAndMotionsCoalesceIntoOneMove)
         XTestFakeMotionEvent(injector, DefaultScreen(injector), 100 + 7 * i, 200 + 3 * i, CurrentTime);
     XTestFakeButtonEvent(injector, 3, False, CurrentTime);
     pump();
-    // The buttons come at once; the last position, once, after the queue is drained.
-    EXPECT_EQ((Calls{"press 1 10,20", "release 1 10,20", "press 3 10,20", "release 3 163,227", "move 163,227"}),
-              mouse.calls);
-
-    mouse.calls.clear();
-    pump();  // nothing moved since: no call
-    EXPECT_TRUE(mouse.calls.empty());
+    EXPECT_EQ((Calls{"press 113", "release 113", "press 65505", "press 81", "release 81", "release 65505", "press 27",
+                     "release 27", "press 65470", "release 65470", "button 1 10,20", "up 1 10,20", "button 3 10,20",
+                     "up 3 163,227", "move 163,227"}),
+              input.calls);
+    input.calls.clear();
+    pump();
+    EXPECT_TRUE(input.calls.empty());
 }
 
 // A configure event as the window manager or the server would send it.
@@ -178,7 +165,7 @@ TEST_F(XInput, ResizingTheWindowSetsTheViewportAndAMoveAloneLeavesIt)
     EXPECT_NEAR(1.0 / std::tan(22.5 * M_PI / 180.0) / 640.0, projection[0], 1e-6);
 }
 
-TEST_F(XInput, TheCursorCanBeMovedWithinTheWindowAndHidden)
+TEST_F(XInput, TheCursorCanBeMovedWithinTheWindow)
 {
     TAV_Window::setCursorPos(123, 45);
     XSync(TAV_Window::dpy, False);
@@ -188,10 +175,6 @@ TEST_F(XInput, TheCursorCanBeMovedWithinTheWindowAndHidden)
     ASSERT_TRUE(XQueryPointer(injector, TAV_Window::win, &root, &child, &rootX, &rootY, &winX, &winY, &mask));
     EXPECT_EQ(123, winX);
     EXPECT_EQ(45, winY);
-    TAV_Window::showCursor(false);
-    EXPECT_FALSE(TAV_Window::m_showCursor);
-    TAV_Window::showCursor(true);
-    EXPECT_TRUE(TAV_Window::m_showCursor);
 }
 
 }  // namespace
