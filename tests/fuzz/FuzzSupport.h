@@ -59,21 +59,6 @@ inline void addFlag(int* argc, char*** argv, const char* flag)
     *argv = arguments.data();
 }
 
-inline void putLE32(Bytes& bytes, size_t offset, uint32_t value, int size = 4)
-{
-    for (size_t i = 0; i < size_t(size); ++i)
-        bytes[offset + i] = uint8_t(value >> (8 * i));
-}
-
-// Distinct bytes for seed pixels.
-inline Bytes pattern(size_t count)
-{
-    Bytes bytes(count);
-    for (size_t i = 0; i < count; ++i)
-        bytes[i] = uint8_t(i * 37 + 11);
-    return bytes;
-}
-
 // Feeds `data` to the picture reader that dispatches on `ending`. Every accepted picture
 // must be complete (its last byte readable) and survive a bitmap round trip unchanged;
 // every refusal must be a TAV_Exception with a file (-70) or memory (-55) code.

@@ -12,11 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "../image/ImageFileBytes.h"
 #include "FuzzSupport.h"
 #include "image/TAV_PNGLoader_local.h"
 #include "sys/TAV_Exception.h"
 
 using namespace fuzzsupport;
+using imagetest::pattern;
 
 namespace {
 

@@ -14,110 +14,77 @@ namespace {
 using Calls = std::vector<std::string>;
 
 // Writes "<name>:<event>" for each call into a shared record, then runs its optional action.
-class KeyRecorder : public TAV_IO_KeyboardAdapter {
-public:
-    KeyRecorder(const char* name, Calls& calls) : name(name), calls(calls) {}
+struct Recorder : TAV_IO_KeyboardAdapter, TAV_IO_MouseAdapter {
+    Recorder(const char* name, Calls& calls) : name(name), calls(calls) {}
     void keyPressed(int code) override
     {
-        calls.push_back(name + ":press " + std::to_string(code));
+        calls.push_back(name + ":" + std::to_string(code));
         if (onPress)
             onPress();
     }
-    void keyReleased(int code) override { calls.push_back(name + ":release " + std::to_string(code)); }
-
+    void keyReleased(int code) override { calls.push_back(name + ":up " + std::to_string(code)); }
+    void mouseMoved(int x, int) override { calls.push_back(name + ":move " + std::to_string(x)); }
     std::function<void()> onPress;
-
-private:
     std::string name;
     Calls& calls;
 };
 
 // Listeners are called newest first, and handlers may add and remove listeners (themselves
-// included) while a dispatch runs: a removed one is not called from then on, an added one
-// from the next event.
+// included) while a dispatch runs: a removed one is not called from then on, also by that
+// dispatch, an added one from the next event. A listener added twice is called twice.
 TEST(KeyboardDispatch, CallsNewestFirstAndHandlersMayChangeTheListWhileItIsWalked)
 {
-    struct Scenario {
+    using Run = std::function<void(TAV_IO_Keyboard*, Recorder&, Recorder&, Recorder&)>;
+    const struct {
         const char* name;
-        std::function<void(TAV_IO_Keyboard*, KeyRecorder&, KeyRecorder&, KeyRecorder&)> run;
+        Run run;
         Calls expected;
         int listenersAfter;
-    };
-    const Scenario scenarios[] = {
-        {"newest first, removal, a stranger's removal",
-         [](TAV_IO_Keyboard* k, KeyRecorder& a, KeyRecorder& b, KeyRecorder& c) {
-             k->addListener(a);
-             k->addListener(b);
-             k->keyPressedEvent(113);
-             k->keyReleasedEvent(113);
-             k->removeListener(b);
-             k->removeListener(c);  // never added: changes nothing
-             k->keyPressedEvent(27);
+    } scenarios[] = {
+        {"newest first; removing a stranger changes nothing",
+         [](TAV_IO_Keyboard* k, Recorder& a, Recorder& b, Recorder& c) {
+             k->addListener(a), k->addListener(b), k->keyPressedEvent(1), k->keyReleasedEvent(1);
+             k->removeListener(b), k->removeListener(c), k->keyPressedEvent(2);
          },
-         {"B:press 113", "A:press 113", "B:release 113", "A:release 113", "A:press 27"}, 1},
+         {"B:1", "A:1", "B:up 1", "A:up 1", "A:2"}, 1},
         {"added twice: called twice until removed twice",
-         [](TAV_IO_Keyboard* k, KeyRecorder& a, KeyRecorder&, KeyRecorder&) {
-             k->addListener(a);
-             k->addListener(a);
-             k->keyPressedEvent(1);
-             k->removeListener(a);
-             k->keyPressedEvent(2);
-             k->removeListener(a);
-             k->keyPressedEvent(3);
+         [](TAV_IO_Keyboard* k, Recorder& a, Recorder&, Recorder&) {
+             k->addListener(a), k->addListener(a), k->keyPressedEvent(1);
+             k->removeListener(a), k->keyPressedEvent(2), k->removeListener(a), k->keyPressedEvent(3);
          },
-         {"A:press 1", "A:press 1", "A:press 2"}, 0},
-        {"a handler removes itself",
-         [](TAV_IO_Keyboard* k, KeyRecorder& a, KeyRecorder& b, KeyRecorder& c) {
-             k->addListener(a);
-             k->addListener(b);
-             k->addListener(c);
+         {"A:1", "A:1", "A:2"}, 0},
+        {"a handler removes itself, then one whose turn has not come",
+         [](TAV_IO_Keyboard* k, Recorder& a, Recorder& b, Recorder& c) {
+             k->addListener(a), k->addListener(b), k->addListener(c);
              b.onPress = [k, &b] { k->removeListener(b); };
              k->keyPressedEvent(1);
+             c.onPress = [k, &a] { k->removeListener(a); };
              k->keyPressedEvent(2);
          },
-         {"C:press 1", "B:press 1", "A:press 1", "C:press 2", "A:press 2"}, 2},
-        {"a handler removes one whose turn has not come",
-         [](TAV_IO_Keyboard* k, KeyRecorder& a, KeyRecorder& b, KeyRecorder& c) {
-             k->addListener(a);
-             k->addListener(b);
-             k->addListener(c);
-             c.onPress = [k, &b, &c] {
-                 k->removeListener(b);
-                 k->removeListener(c);
-             };
-             k->keyPressedEvent(1);
-         },
-         {"C:press 1", "A:press 1"}, 1},
+         {"C:1", "B:1", "A:1", "C:2"}, 1},
         {"a handler adds a listener",
-         [](TAV_IO_Keyboard* k, KeyRecorder& a, KeyRecorder& b, KeyRecorder&) {
+         [](TAV_IO_Keyboard* k, Recorder& a, Recorder& b, Recorder&) {
              k->addListener(a);
-             a.onPress = [k, &a, &b] {
-                 k->addListener(b);
-                 a.onPress = nullptr;
-             };
-             k->keyPressedEvent(1);
-             k->keyPressedEvent(2);
+             a.onPress = [k, &a, &b] { k->addListener(b), a.onPress = nullptr; };
+             k->keyPressedEvent(1), k->keyPressedEvent(2);
          },
-         {"A:press 1", "B:press 2", "A:press 2"}, 2},
+         {"A:1", "B:2", "A:2"}, 2},
         {"a removal inside a nested dispatch holds for both walks",
-         [](TAV_IO_Keyboard* k, KeyRecorder& a, KeyRecorder& b, KeyRecorder&) {
-             k->addListener(a);
-             k->addListener(b);
+         [](TAV_IO_Keyboard* k, Recorder& a, Recorder& b, Recorder&) {
+             k->addListener(a), k->addListener(b);
              b.onPress = [k, &a, &b] {
                  TAV_IO_Keyboard* keyboard = k;  // the captures die with the next line
-                 KeyRecorder& older = a;
+                 Recorder& older = a;
                  b.onPress = nullptr;
-                 keyboard->removeListener(older);
-                 keyboard->keyPressedEvent(9);
+                 keyboard->removeListener(older), keyboard->keyPressedEvent(9);
              };
-             k->keyPressedEvent(1);
-             k->keyPressedEvent(2);
+             k->keyPressedEvent(1), k->keyPressedEvent(2);
          },
-         {"B:press 1", "B:press 9", "B:press 2"}, 1},
+         {"B:1", "B:9", "B:2"}, 1},
     };
-    for (const Scenario& s : scenarios) {
+    for (const auto& s : scenarios) {
         Calls calls;
-        KeyRecorder a("A", calls), b("B", calls), c("C", calls);
+        Recorder a("A", calls), b("B", calls), c("C", calls);
         TAV_IO_Keyboard* keyboard = TAV_IO_Keyboard::getInstance();
         s.run(keyboard, a, b, c);
         EXPECT_EQ(s.expected, calls) << s.name;
@@ -127,22 +94,17 @@ TEST(KeyboardDispatch, CallsNewestFirstAndHandlersMayChangeTheListWhileItIsWalke
     }
 }
 
-struct MouseRecorder : TAV_IO_MouseAdapter {
-    void mouseMoved(int x, int y) override { calls.push_back(std::to_string(x) + "," + std::to_string(y)); }
-    Calls calls;
-};
-
 TEST(MouseDispatch, RemovedListenersAreNoLongerCalled)
 {
-    MouseRecorder kept, removed;
+    Calls calls;
+    Recorder kept("K", calls), removed("R", calls);
     TAV_IO_Mouse* mouse = TAV_IO_Mouse::getInstance();
     mouse->addListener(kept);
     mouse->addListener(removed);
     mouse->motionEvent(1, 2);
     mouse->removeListener(removed);
     mouse->motionEvent(3, 4);
-    EXPECT_EQ((Calls{"1,2", "3,4"}), kept.calls);
-    EXPECT_EQ((Calls{"1,2"}), removed.calls);
+    EXPECT_EQ((Calls{"R:move 1", "K:move 1", "K:move 3"}), calls);
     EXPECT_EQ(1, mouse->getListenerCount());
     delete mouse;
 }
