@@ -3,7 +3,6 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <X11/keysym.h>
 
 #include <algorithm>
 #include <string>
@@ -94,24 +93,4 @@ TEST(FirstScene, OneFrameShowsTheLitOctahedronAndTheTexturedCube)
     GLboolean mask[4] = {GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE};
     glGetBooleanv(GL_COLOR_WRITEMASK, mask);
     EXPECT_TRUE(mask[0] && mask[1] && mask[2] && mask[3]);
-}
-
-TEST(FirstScene, ArrowKeysMoveTheCameraTwoUnitsASecondWhileHeld)
-{
-    TestGLContext gl;
-    ASSERT_TRUE(gl.ok());
-    FirstScene scene;
-    const TAV_Vertex start = scene.getCamera().m_position;
-    const TAV_Vertex direction = scene.getCamera().m_direction;
-    scene.keyPressed(XK_Up);
-    runFrame(scene, 1000);
-    scene.keyReleased(XK_Up);
-    runFrame(scene, 1000);
-    scene.keyPressed(XK_Left);  // to the viewer's left, which is -x here
-    runFrame(scene, 500);
-    scene.keyReleased(XK_Left);
-    const TAV_Vertex& moved = scene.getCamera().m_position;
-    EXPECT_NEAR(start.x + 2 * direction.x - 1, moved.x, 1e-4);
-    EXPECT_NEAR(start.y + 2 * direction.y, moved.y, 1e-4);
-    EXPECT_NEAR(start.z + 2 * direction.z, moved.z, 1e-4);
 }

@@ -176,13 +176,3 @@ TEST_F(PNGTextures, RefusesMissingBrokenAndOversizedFilesLeavingNoTexture)
         }
     }
 }
-
-TEST_F(PNGTextures, PendingOpenGLErrorIsReportedOnStandardOutputAndLoadingGoesOn)
-{
-    glEnable(0x7fff);  // not a capability: GL_INVALID_ENUM
-    testing::internal::CaptureStdout();
-    const auto texture = load(stripesPNG(2, {RED, BLUE}), false);
-    EXPECT_EQ("ERROR glgen: invalid enumerant\n", testing::internal::GetCapturedStdout());
-    EXPECT_EQ(2, levelParameter(0, GL_TEXTURE_WIDTH));
-    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
-}

@@ -149,27 +149,3 @@ TEST_F(Textures, SetMipMapTextureReplacesOneLevelOfTheBoundTexture)
     EXPECT_EQ(2, texParameter(GL_TEXTURE_MAX_LEVEL));
     EXPECT_EQ(Bytes({0x10, 0x20, 0x30}), texImage(2, GL_RGB));
 }
-
-// Mesa lets a driver option set the vendor string; the option is read when a display's
-// OpenGL screen is set up, so each case opens its own context after setting it.
-TEST(TexturesOnVendors, ATIDriversNeverGetTheLodRangeAndOnlyTheExactVendorCounts)
-{
-    const struct {
-        const char* vendor;
-        bool lodRangeApplied;
-    } cases[] = {{"ATI Technologies Inc.", false}, {"ATI Technologies Inc. (beta)", true}};
-    for (const auto& c : cases) {
-        ASSERT_EQ(0, setenv("force_gl_vendor", c.vendor, 1));
-        TestGLContext gl;
-        unsetenv("force_gl_vendor");
-        ASSERT_TRUE(gl.ok());
-        ASSERT_STREQ(c.vendor, reinterpret_cast<const char*>(glGetString(GL_VENDOR)));
-
-        TAV_MipMapTexture texture(newImage(4, 4, 3, pattern(48)));
-        texture.setMinification(GL_NEAREST_MIPMAP_NEAREST);
-        texture.activate();
-        EXPECT_EQ(GL_NEAREST_MIPMAP_NEAREST, texParameter(GL_TEXTURE_MIN_FILTER)) << c.vendor;
-        EXPECT_EQ(c.lodRangeApplied ? 1.0f : -1000.0f, texParameterf(GL_TEXTURE_MIN_LOD)) << c.vendor;
-        EXPECT_EQ(c.lodRangeApplied ? 6.0f : 1000.0f, texParameterf(GL_TEXTURE_MAX_LOD)) << c.vendor;
-    }
-}

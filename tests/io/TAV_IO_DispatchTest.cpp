@@ -6,15 +6,13 @@
 
 #include "io/TAV_IO_Keyboard.h"
 #include "io/TAV_IO_KeyboardAdapter.h"
-#include "io/TAV_IO_Mouse.h"
-#include "io/TAV_IO_MouseAdapter.h"
 
 namespace {
 
 using Calls = std::vector<std::string>;
 
 // Writes "<name>:<event>" for each call into a shared record, then runs its optional action.
-struct Recorder : TAV_IO_KeyboardAdapter, TAV_IO_MouseAdapter {
+struct Recorder : TAV_IO_KeyboardAdapter {
     Recorder(const char* name, Calls& calls) : name(name), calls(calls) {}
     void keyPressed(int code) override
     {
@@ -23,7 +21,6 @@ struct Recorder : TAV_IO_KeyboardAdapter, TAV_IO_MouseAdapter {
             onPress();
     }
     void keyReleased(int code) override { calls.push_back(name + ":up " + std::to_string(code)); }
-    void mouseMoved(int x, int) override { calls.push_back(name + ":move " + std::to_string(x)); }
     std::function<void()> onPress;
     std::string name;
     Calls& calls;
@@ -92,21 +89,6 @@ TEST(KeyboardDispatch, CallsNewestFirstAndHandlersMayChangeTheListWhileItIsWalke
         delete keyboard;  // releases the list, not the listeners
         EXPECT_EQ(nullptr, TAV_IO_Keyboard::m_ioKeyboard);
     }
-}
-
-TEST(MouseDispatch, RemovedListenersAreNoLongerCalled)
-{
-    Calls calls;
-    Recorder kept("K", calls), removed("R", calls);
-    TAV_IO_Mouse* mouse = TAV_IO_Mouse::getInstance();
-    mouse->addListener(kept);
-    mouse->addListener(removed);
-    mouse->motionEvent(1, 2);
-    mouse->removeListener(removed);
-    mouse->motionEvent(3, 4);
-    EXPECT_EQ((Calls{"R:move 1", "K:move 1", "K:move 3"}), calls);
-    EXPECT_EQ(1, mouse->getListenerCount());
-    delete mouse;
 }
 
 }  // namespace
