@@ -1,8 +1,7 @@
 // FuzzSupport: what the libFuzzer targets share. Seeds are written by each target into the
 // corpus folder it is given when it starts (so no binary seed files live in the source
-// tree), readers that take a file name get a scratch file of their own, and a target can
-// add a libFuzzer flag before libFuzzer reads its arguments. The picture readers share one
-// check of what they accept and refuse.
+// tree), and the picture readers share one check of what they accept and refuse, each
+// reading a scratch file of its own.
 #pragma once
 
 #include <unistd.h>  // Required for: getpid(), access()
@@ -45,18 +44,6 @@ inline void writeSeeds(int argc, char** argv, const std::vector<std::pair<std::s
         if (!dir.empty() && access(path.c_str(), F_OK) != 0)
             writeFile(path, seed.second.data(), seed.second.size());
     }
-}
-
-// Adds `flag` to libFuzzer's arguments; call from LLVMFuzzerInitialize, which runs before
-// libFuzzer parses them.
-inline void addFlag(int* argc, char*** argv, const char* flag)
-{
-    static std::vector<char*> arguments;
-    arguments.assign(*argv, *argv + *argc);
-    arguments.insert(arguments.begin() + 1, const_cast<char*>(flag));
-    arguments.push_back(nullptr);
-    *argc = int(arguments.size()) - 1;
-    *argv = arguments.data();
 }
 
 // Feeds `data` to the picture reader that dispatches on `ending`. Every accepted picture
