@@ -52,8 +52,13 @@ TEST_F(Textures, PlainTextureUploadsOddRowsUnshearedAndOwnsItsTextureObject)
         EXPECT_EQ(pixels, texImage(0, GL_RGB));
         EXPECT_EQ(GL_LINEAR, texParameter(GL_TEXTURE_MIN_FILTER));
         EXPECT_EQ(4, intState(GL_UNPACK_ALIGNMENT)) << "the default is back after the upload";
+        TAV_ImageData pixel(1, 1, 3);
+        std::memset(pixel.m_data, 0, 3);
+        texture->init(&pixel);  // a second upload replaces the first
+        EXPECT_FALSE(glIsTexture(name));
+        const GLuint second = GLuint(intState(GL_TEXTURE_BINDING_2D));
         texture.reset();
-        EXPECT_FALSE(glIsTexture(name)) << "the destructor deletes the texture object";
+        EXPECT_FALSE(glIsTexture(second)) << "the destructor deletes the texture object";
     }
 
     for (int mipmapped = 0; mipmapped < 2; ++mipmapped) {
@@ -130,7 +135,8 @@ TEST_F(Textures, MipMapsBuildTheFullChainAndActivationAppliesFilterAndLodRangeEv
 
 TEST_F(Textures, SetMipMapTextureReplacesOneLevelOfTheBoundTexture)
 {
-    TAV_MipMapTexture texture(newImage(6, 2, 3, Bytes(6 * 2 * 3, 0)));
+    std::unique_ptr<TAV_ImageData>(newImage(6, 2, 3, Bytes(6 * 2 * 3, 0)))->writeBitmap(scratchPath("level0.bmp").c_str());
+    TAV_MipMapTexture texture(scratchPath("level0.bmp").c_str());
     texture.activate();
     // Level 1 of a 6 x 2 texture is 3 x 1: a 9-byte row.
     const Bytes level1 = pattern(3 * 1 * 3);

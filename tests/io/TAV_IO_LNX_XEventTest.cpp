@@ -59,6 +59,9 @@ protected:
 
     void TearDown() override
     {
+        TAV_IO_Keyboard::getInstance()->removeListener(input);
+        TAV_IO_Mouse::getInstance()->removeListener(input);
+        EXPECT_EQ(0, TAV_IO_Mouse::getInstance()->getListenerCount());
         if (injector)
             XCloseDisplay(injector);
     }
@@ -165,7 +168,7 @@ TEST_F(XInput, ResizingTheWindowSetsTheViewportAndAMoveAloneLeavesIt)
     EXPECT_NEAR(1.0 / std::tan(22.5 * M_PI / 180.0) / 640.0, projection[0], 1e-6);
 }
 
-TEST_F(XInput, TheCursorCanBeMovedWithinTheWindow)
+TEST_F(XInput, TheCursorCanBeMovedWithinTheWindowAndHidden)
 {
     TAV_Window::setCursorPos(123, 45);
     XSync(TAV_Window::dpy, False);
@@ -175,6 +178,10 @@ TEST_F(XInput, TheCursorCanBeMovedWithinTheWindow)
     ASSERT_TRUE(XQueryPointer(injector, TAV_Window::win, &root, &child, &rootX, &rootY, &winX, &winY, &mask));
     EXPECT_EQ(123, winX);
     EXPECT_EQ(45, winY);
+    for (bool show : {false, false, true, true}) {
+        TAV_Window::showCursor(show);
+        EXPECT_EQ(show, TAV_Window::m_showCursor);
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "io/TAV_KeyLookupTable.h"
 #include "sys/TAV_SYS_Config.h"
 
 namespace {
@@ -97,6 +98,7 @@ TEST_F(ConfigFile, MissingKeysGiveTheDefaultWhichIsThenStored)
     EXPECT_EQ(def, config->getString("LOG_OUTPUT", def));  // the default itself, not a copy
     EXPECT_STREQ("file", config->getString("LOG_OUTPUT"));
     EXPECT_NE(def, config->getString("LOG_OUTPUT"));
+    EXPECT_STREQ("file", config->getString("LOG_OUTPUT", "console"));  // the stored value wins
     EXPECT_EQ(65470, config->getKeyCode("KEY", "EVK_F1"));
     EXPECT_STREQ("EVK_F1", config->getString("KEY"));
     EXPECT_EQ(120, config->getKeyCode("X", "x"));
@@ -115,6 +117,9 @@ TEST_F(ConfigFile, ParsesNumbersLikeStrtolAndKeyCodesFromCharactersOrKeyNames)
     EXPECT_EQ(0, config->getKeyCode("ODD"));
     EXPECT_EQ(0, config->getKeyCode("LOWER"));
     EXPECT_EQ(-23, config->getKeyCode("HIGH"));  // byte 0xE9 as a signed char
+    // The table the names come from maps codes back to names; characters have none.
+    EXPECT_STREQ("EVK_F1", TAV_KeyLookupTable::getKeyCodeString(0xFFBE));
+    EXPECT_EQ(nullptr, TAV_KeyLookupTable::getKeyCodeString('q'));
 }
 
 TEST_F(ConfigFile, SetKeyFormatsNumbersAndDropsACarriageReturnOnlyForNewKeys)
