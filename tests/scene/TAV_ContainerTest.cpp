@@ -105,11 +105,6 @@ TEST(Container, LookupsReturnTheMostRecentOfEqualNames)
     EXPECT_EQ(newerObject, container.getObject("ship"));
     EXPECT_EQ(newerObject, container.getObjects().front());
 
-    auto* newerMaterial = new CountedMaterial("gold");
-    container.addMaterial(new CountedMaterial("gold"));
-    container.addMaterial(newerMaterial);
-    EXPECT_EQ(newerMaterial, container.getMaterial("gold"));
-
     auto* newerMesh = new CountedMesh("hull");
     container.addObjectData(new CountedMesh("hull"));
     container.addObjectData(newerMesh);
