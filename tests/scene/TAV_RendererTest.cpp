@@ -94,14 +94,15 @@ protected:
 };
 
 // A big red square far away (z = -50) behind a small green one near (z = -2), drawn after
-// it unless blended. The depth pass lays down depth and no colour, so the default pass after it shows the
-// nearest surface even where that one is blended (writing no depth of its own) and drawn
-// first; in a single pass the far square paints over a blended one. Empty slots and
-// objects without a mesh are skipped.
+// it unless blended. The depth pass lays down depth and no colour, so the default pass
+// after it shows the nearest surface even where that one is blended (writing no depth of
+// its own) and drawn first; in a single pass the far square paints over a blended one.
+// Empty slots and objects without a mesh are skipped.
 TEST_F(RendererFrame, DepthPassThenDefaultPassShowsOnlyTheNearestSurface)
 {
+    enum Layout { DEPTH_THEN_DEFAULT, DEFAULT_ONLY, DEFAULT_BETWEEN_EMPTY_SLOTS, DEFAULT_RENDERER };
     for (const bool blended : {false, true}) {
-        for (const int layout : {0, 1, 2, 3}) {  // depth+default, default, 3 slots, default renderer
+        for (const Layout layout : {DEPTH_THEN_DEFAULT, DEFAULT_ONLY, DEFAULT_BETWEEN_EMPTY_SLOTS, DEFAULT_RENDERER}) {
             SCOPED_TRACE(::testing::Message() << (blended ? "blended, " : "") << "layout " << layout);
             Squares scene;
             if (!blended)
@@ -111,21 +112,21 @@ TEST_F(RendererFrame, DepthPassThenDefaultPassShowsOnlyTheNearestSurface)
                 scene.add(scene.colour(0, 1, 0, true));
             scene.container.addObject(new TAV_Object());
             clear();
-            TAV_Renderer renderer(layout == 2 ? 3 : 2 - layout % 2);
-            renderer.setPass(layout == 1 ? 0 : 1, TAV_Renderer::PASS_DEFAULT);
-            if (layout == 0)
+            TAV_Renderer renderer(layout == DEFAULT_BETWEEN_EMPTY_SLOTS ? 3 : layout == DEFAULT_ONLY ? 1 : 2);
+            renderer.setPass(layout == DEFAULT_ONLY ? 0 : 1, TAV_Renderer::PASS_DEFAULT);
+            if (layout == DEPTH_THEN_DEFAULT)
                 renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
-            if (layout == 3)
+            if (layout == DEFAULT_RENDERER)
                 TAV_DefaultRenderer::getInstance()->renderContainer(&scene.container);
             else
                 renderer.renderContainer(&scene.container);
-            const bool paintedOver = blended && layout != 0;
+            const bool paintedOver = blended && layout != DEPTH_THEN_DEFAULT;
             EXPECT_EQ(paintedOver ? 0xff0000ffu : 0x00ff00ffu, gl.pixel(400, 300));
             EXPECT_EQ(0xff0000ffu, gl.pixel(400 + 250, 300));  // around the near one, the far
             EXPECT_EQ(0x000000ffu, gl.pixel(5, 5));            // outside both, the background
             EXPECT_TRUE(colourWritesOn());
 
-            if (layout == 0) {
+            if (layout == DEPTH_THEN_DEFAULT) {
                 // Orthographic depth is linear in distance: 2 and 50 of 0.1 .. 100.
                 EXPECT_NEAR((2 - 0.1) / 99.9, depthAt(400, 300), 1e-3);
                 EXPECT_NEAR((50 - 0.1) / 99.9, depthAt(650, 300), 1e-3);
