@@ -13,10 +13,8 @@
 #include "core/TAV_Scene.h"
 #include "core/TAV_Window.h"
 #include "io/TAV_IO_Keyboard.h"
-#include "support/TestDisplayProbe.h"
 #include "support/TestEngine.h"
 #include "support/TestThrows.h"
-#include "support/TestXServer.h"
 #include "sys/TAV_Exception.h"
 #include "sys/TAV_SYS_Config.h"
 #include "sys/TAV_SYS_Log.h"
@@ -25,17 +23,18 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-// Records its life and runs `onUpdate(frameNumber)` in each update.
+// Records its life; in frame 2 ends the loop with `ending` (a signal, or 0 for exit()).
 class LoopScene : public TAV_Scene {
 public:
-    explicit LoopScene(Events& events) : events(events) {}
+    explicit LoopScene(Events& events, int ending = 0) : events(events), ending(ending) {}
     ~LoopScene() { events.push_back("deleted"); }
     void update(int) override
     {
-        ++frames;
-        events.push_back("update " + std::to_string(frames));
-        if (onUpdate)
-            onUpdate(frames);
+        events.push_back("update " + std::to_string(++frames));
+        if (frames == 2 && ending)
+            raise(ending);
+        else if (frames == 2)
+            TAV_Engine::getInstance()->exit();
     }
     void showed() override
     {
@@ -48,10 +47,9 @@ public:
         events.push_back("hidden");
     }
 
-    void (*onUpdate)(int frame) = nullptr;
-
 private:
     Events& events;
+    const int ending;
     int frames = 0;
 };
 
@@ -62,46 +60,43 @@ bool handlerIsDefault(int signalNumber)
     return current.sa_handler == SIG_DFL;
 }
 
-TEST(Engine, RunsFramesUntilExitThenDropsTheSceneInOrder)
+// Once the engine is gone: every service, the window and the signals are released.
+void expectNothingLeft()
 {
-    Events events;
-    TestEngine engine;
-    ASSERT_TRUE(engine.ok());
-    LoopScene* scene = new LoopScene(events);
-    scene->onUpdate = [](int frame) {
-        if (frame == 3)
-            TAV_Engine::getInstance()->exit();
-    };
-    TAV_RootScene::getInstance()->setSubScene(scene);
-    EXPECT_EQ(0, engine->run());
-    EXPECT_FALSE(engine->isRunning());
-    EXPECT_EQ((Events{"showed", "update 1", "update 2", "update 3", "hidden", "deleted"}), events);
-    EXPECT_EQ(nullptr, TAV_RootScene::getInstance()->getSubScene());
+    EXPECT_EQ(nullptr, TAV_Engine::m_instance);
+    EXPECT_EQ(nullptr, TAV_SYS_Config::m_instances);
+    EXPECT_EQ(nullptr, TAV_SYS_Log::m_instance);
+    EXPECT_EQ(nullptr, TAV_IO_Keyboard::m_ioKeyboard);
+    EXPECT_EQ(nullptr, TAV_RootScene::m_instance);
+    EXPECT_EQ(nullptr, TAV_Window::dpy);
+    for (int signalNumber : {SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGINT})
+        EXPECT_TRUE(handlerIsDefault(signalNumber)) << sigabbrev_np(signalNumber);
 }
 
-class EngineSignal : public ::testing::TestWithParam<int> {};
+// exit() and a termination signal end the frame they arrive in; the scene is then hidden
+// and deleted in order, and the loop returns 0. (tavlen's own runs end by SIGINT, SIGHUP
+// and SIGQUIT as well; SIGABRT is only ever raised inside the process.)
+class EngineEnding : public ::testing::TestWithParam<int> {};
 
-TEST_P(EngineSignal, EndsTheFrameItArrivesInLikeTheExitKey)
+TEST_P(EngineEnding, EndsTheFrameItArrivesInAndDropsTheSceneInOrder)
 {
     Events events;
-    TestEngine engine;
-    ASSERT_TRUE(engine.ok());
-    LoopScene* scene = new LoopScene(events);
-    static int signalToRaise;
-    signalToRaise = GetParam();
-    scene->onUpdate = [](int frame) {
-        if (frame == 2)
-            raise(signalToRaise);
-    };
-    TAV_RootScene::getInstance()->setSubScene(scene);
-    EXPECT_EQ(0, engine->run());
-    EXPECT_EQ((Events{"showed", "update 1", "update 2", "hidden", "deleted"}), events);
+    {
+        TestEngine engine;
+        ASSERT_TRUE(engine.ok());
+        TAV_RootScene::getInstance()->setSubScene(new LoopScene(events, GetParam()));
+        EXPECT_EQ(0, engine->run());
+        EXPECT_FALSE(engine->isRunning());
+        EXPECT_EQ((Events{"showed", "update 1", "update 2", "hidden", "deleted"}), events);
+        EXPECT_EQ(nullptr, TAV_RootScene::getInstance()->getSubScene());
+        TAV_IO_Keyboard::getInstance();
+    }
+    expectNothingLeft();
 }
 
-INSTANTIATE_TEST_SUITE_P(TerminationSignals, EngineSignal,
-                         ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT),
+INSTANTIATE_TEST_SUITE_P(ExitAndSignals, EngineEnding, ::testing::Values(0, SIGTERM, SIGABRT),
                          [](const ::testing::TestParamInfo<int>& info) {
-                             return std::string(sigabbrev_np(info.param));
+                             return std::string(info.param ? sigabbrev_np(info.param) : "exit");
                          });
 
 TEST(Engine, ASignalBeforeTheLoopStartsEndsTheFirstFrameAndLeaksNoScene)
@@ -116,68 +111,22 @@ TEST(Engine, ASignalBeforeTheLoopStartsEndsTheFirstFrameAndLeaksNoScene)
     EXPECT_EQ((Events{"deleted"}), events);
 }
 
-TEST(Engine, GivesTheSignalsBackWhenDeleted)
+// A window takes the configured size; nonsense falls back to 800x600.
+TEST(Engine, AWindowTakesTheConfiguredSize)
 {
-    {
-        TestEngine engine;
-        ASSERT_TRUE(engine.ok());
-        EXPECT_FALSE(handlerIsDefault(SIGTERM));
-        EXPECT_FALSE(handlerIsDefault(SIGINT));
-    }
-    for (int signalNumber : {SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGINT})
-        EXPECT_TRUE(handlerIsDefault(signalNumber)) << sigabbrev_np(signalNumber);
-}
-
-TEST(Engine, DeletionReleasesEveryServiceAndTheWindow)
-{
-    {
-        TestEngine engine;
-        ASSERT_TRUE(engine.ok());
-        TAV_IO_Keyboard::getInstance();
-        EXPECT_NE(nullptr, TAV_Window::dpy);
-    }
-    EXPECT_EQ(nullptr, TAV_Engine::m_instance);
-    EXPECT_EQ(nullptr, TAV_SYS_Config::m_instances);
-    EXPECT_EQ(nullptr, TAV_SYS_Log::m_instance);
-    EXPECT_EQ(nullptr, TAV_IO_Keyboard::m_ioKeyboard);
-    EXPECT_EQ(nullptr, TAV_RootScene::m_instance);
-    EXPECT_EQ(nullptr, TAV_Window::dpy);
-    EXPECT_TRUE(TAV_Window::m_fullscreen);
-    EXPECT_EQ(0u, TAV_Window::m_width);
-}
-
-TEST(Engine, FullScreenWithoutTheVideoModeExtensionCoversTheScreenAsItIs)
-{
-    TestEngine engine({{"FULLSCREEN", "1"}, {"XRES", "1024"}, {"YRES", "768"}});
-    ASSERT_TRUE(engine.ok());
-    EXPECT_TRUE(TAV_Window::m_fullscreen);
-    EXPECT_EQ(1280u, TAV_Window::m_width);  // the Xvfb screen
-    EXPECT_EQ(1024u, TAV_Window::m_height);
-    TestDisplayProbe probe(TestXServer::sharedXvfb());
-    ASSERT_TRUE(probe.ok());
-    const auto windows = probe.viewableTopLevelWindows();
-    ASSERT_EQ(1u, windows.size());
-    EXPECT_TRUE(windows[0].overrideRedirect);
-    EXPECT_TRUE(probe.keyboardGrabbedElsewhere());
-    EXPECT_TRUE(probe.pointerGrabbedElsewhere());
-    EXPECT_FALSE(probe.autoRepeatOn());
-}
-
-TEST(Engine, AWindowTakesTheConfiguredSizeAndNonsenseSizesFallBackToTheDefaults)
-{
-    {
-        TestEngine engine({{"FULLSCREEN", "0"}, {"XRES", "640"}, {"YRES", "480"}});
+    const struct {
+        TestEngine::Settings settings;
+        unsigned int width, height;
+    } cases[] = {
+        {{{"FULLSCREEN", "0"}, {"XRES", "640"}, {"YRES", "480"}}, 640, 480},
+        {{{"FULLSCREEN", "2"}, {"XRES", "-640"}, {"YRES", "lots"}}, 800, 600},
+    };
+    for (const auto& c : cases) {
+        TestEngine engine(c.settings);
         ASSERT_TRUE(engine.ok());
         EXPECT_FALSE(TAV_Window::m_fullscreen);
-        EXPECT_EQ(640u, TAV_Window::m_width);
-        EXPECT_EQ(480u, TAV_Window::m_height);
-    }
-    {
-        TestEngine engine({{"FULLSCREEN", "2"}, {"XRES", "-640"}, {"YRES", "lots"}});
-        ASSERT_TRUE(engine.ok());
-        EXPECT_FALSE(TAV_Window::m_fullscreen);
-        EXPECT_EQ(800u, TAV_Window::m_width);
-        EXPECT_EQ(600u, TAV_Window::m_height);
+        EXPECT_EQ(c.width, TAV_Window::m_width);
+        EXPECT_EQ(c.height, TAV_Window::m_height);
     }
 }
 
@@ -192,11 +141,7 @@ TEST(Engine, ADisplayThatCannotBeOpenedThrowsAndLeavesNothingBehind)
         setenv("DISPLAY", saved.c_str(), 1);
     else
         unsetenv("DISPLAY");
-    EXPECT_EQ(nullptr, TAV_Engine::m_instance);
-    EXPECT_EQ(nullptr, TAV_SYS_Config::m_instances);
-    EXPECT_EQ(nullptr, TAV_SYS_Log::m_instance);
-    EXPECT_EQ(nullptr, TAV_RootScene::m_instance);
-    EXPECT_TRUE(handlerIsDefault(SIGTERM));
+    expectNothingLeft();
 }
 
 }  // namespace

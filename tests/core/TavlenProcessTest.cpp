@@ -15,6 +15,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "support/TestDisplayProbe.h"
 #include "support/TestProcess.h"
@@ -89,23 +90,6 @@ protected:
         EXPECT_EQ("", tavlen->stderrText());
     }
 
-    // Ends tavlen with `signal` on the dummy Xorg and checks the desktop is as it was found:
-    // its 1280x1024 mode and keyboard auto-repeat.
-    void expectDesktopRestoredAfter(int signal)
-    {
-        expectOrderlyEndOn(signal);
-        EXPECT_EQ(1280, probe->modeWidth());
-        EXPECT_EQ(1024, probe->modeHeight());
-        EXPECT_TRUE(probe->autoRepeatOn());
-    }
-
-    TestDisplayProbe::WindowInfo theWindow()
-    {
-        const auto windows = probe->viewableTopLevelWindows();
-        EXPECT_EQ(1u, windows.size());
-        return windows.empty() ? TestDisplayProbe::WindowInfo{} : windows.back();
-    }
-
     // The demo: the one child of the process the test started (the guardian); -1 if none.
     pid_t demoPid()
     {
@@ -133,82 +117,65 @@ protected:
     std::string workDir;
 };
 
-TEST_F(Tavlen, FullScreenSwitchesToTheConfiguredModeWithOverrideRedirectAndBothGrabs)
-{
-    startOn(TestXServer::XORG_DUMMY, "XRES=1024\nYRES=768\nFULLSCREEN=1\n");
-    ASSERT_EQ(1280, probe->modeWidth());  // what the desktop had
-    ASSERT_TRUE(waitUntilRunning());
-    EXPECT_EQ(1024, probe->modeWidth());
-    EXPECT_EQ(768, probe->modeHeight());
-    const auto window = theWindow();
-    EXPECT_EQ(1024, window.width);
-    EXPECT_EQ(768, window.height);
-    EXPECT_EQ(0, window.x);
-    EXPECT_EQ(0, window.y);
-    EXPECT_TRUE(window.overrideRedirect);
-    EXPECT_TRUE(probe->keyboardGrabbedElsewhere());
-    EXPECT_TRUE(probe->pointerGrabbedElsewhere());
+// What tavlen does to the desktop while it runs, for one app.cfg, and that the signal
+// that ends it gives the desktop back as it was. The dummy Xorg's desktop mode is 1280x1024;
+// Xvfb has no video-mode extension (mode 0x0), where full screen covers the screen as it is
+// and nothing may be said about the missing extension.
+struct DesktopRun {
+    const char* name;
+    TestXServer::Kind server;
+    const char* appCfg;             // null: no file
+    int modeWidth, modeHeight;      // the video mode while it runs
+    int windowWidth, windowHeight;  // its one top-level window, at (0, 0) in full screen
+    bool fullScreen;                // override-redirect and both grabs, or a managed window
+    int signal;
+};
 
-    expectDesktopRestoredAfter(SIGTERM);
+void PrintTo(const DesktopRun& run, std::ostream* os) { *os << run.name; }
+
+class TavlenRun : public Tavlen, public ::testing::WithParamInterface<DesktopRun> {};
+
+TEST_P(TavlenRun, ShowsItsWindowAndRestoresTheDesktopOnTheSignal)
+{
+    const DesktopRun& run = GetParam();
+    startOn(run.server, run.appCfg);
+    const int desktopWidth = probe->modeWidth(), desktopHeight = probe->modeHeight();
+    ASSERT_TRUE(waitUntilRunning());
+    EXPECT_EQ(run.modeWidth, probe->modeWidth());
+    EXPECT_EQ(run.modeHeight, probe->modeHeight());
+    const auto windows = probe->viewableTopLevelWindows();
+    ASSERT_EQ(1u, windows.size());
+    EXPECT_EQ(run.windowWidth, windows[0].width);
+    EXPECT_EQ(run.windowHeight, windows[0].height);
+    EXPECT_EQ(run.fullScreen, windows[0].overrideRedirect);
+    EXPECT_EQ(run.fullScreen, probe->keyboardGrabbedElsewhere());
+    EXPECT_EQ(run.fullScreen, probe->pointerGrabbedElsewhere());
+    EXPECT_EQ(run.fullScreen ? "" : "Tavlen", windows[0].name);
+    EXPECT_EQ(0, windows[0].x * run.fullScreen);
+    EXPECT_EQ(0, windows[0].y * run.fullScreen);
+
+    expectOrderlyEndOn(run.signal);
+    EXPECT_EQ(desktopWidth, probe->modeWidth());
+    EXPECT_EQ(desktopHeight, probe->modeHeight());
+    EXPECT_TRUE(probe->autoRepeatOn());
     EXPECT_TRUE(probe->viewableTopLevelWindows().empty());
     EXPECT_FALSE(probe->keyboardGrabbedElsewhere());
+    EXPECT_FALSE(probe->pointerGrabbedElsewhere());
 }
 
-TEST_F(Tavlen, AFullScreenSizeThatNoModeOffersTakesTheDesktopSizeWithoutAModeChange)
-{
-    startOn(TestXServer::XORG_DUMMY, "XRES=1000\nYRES=700\n");
-    ASSERT_TRUE(waitUntilRunning());
-    EXPECT_EQ(1280, probe->modeWidth());
-    EXPECT_EQ(1024, probe->modeHeight());
-    const auto window = theWindow();
-    EXPECT_EQ(1280, window.width);
-    EXPECT_EQ(1024, window.height);
-    EXPECT_TRUE(window.overrideRedirect);
-    expectDesktopRestoredAfter(SIGTERM);
-}
-
-TEST_F(Tavlen, FullscreenZeroGivesAManaged800x600WindowTitledTavlen)
-{
-    startOn(TestXServer::XORG_DUMMY, "FULLSCREEN=0\n");
-    ASSERT_TRUE(waitUntilRunning());
-    const auto window = theWindow();
-    EXPECT_EQ("Tavlen", window.name);
-    EXPECT_EQ(800, window.width);
-    EXPECT_EQ(600, window.height);
-    EXPECT_FALSE(window.overrideRedirect);
-    EXPECT_FALSE(probe->keyboardGrabbedElsewhere());
-    EXPECT_EQ(1280, probe->modeWidth());
-    expectDesktopRestoredAfter(SIGTERM);
-}
-
-TEST_F(Tavlen, WithoutAppCfgItRunsFullScreenAt800x600)
-{
-    startOn(TestXServer::XORG_DUMMY, nullptr);
-    ASSERT_TRUE(waitUntilRunning());
-    EXPECT_EQ(800, probe->modeWidth());
-    EXPECT_EQ(600, probe->modeHeight());
-    const auto window = theWindow();
-    EXPECT_EQ(800, window.width);
-    EXPECT_EQ(600, window.height);
-    EXPECT_TRUE(window.overrideRedirect);
-    expectDesktopRestoredAfter(SIGINT);
-}
-
-class TavlenSignal : public Tavlen, public ::testing::WithParamInterface<int> {};
-
-TEST_P(TavlenSignal, EndsWithStatusZeroAndRestoresTheDesktopModeAndAutoRepeat)
-{
-    startOn(TestXServer::XORG_DUMMY, "XRES=1024\nYRES=768\n");
-    ASSERT_TRUE(waitUntilRunning());
-    ASSERT_EQ(1024, probe->modeWidth());
-    ASSERT_FALSE(probe->autoRepeatOn());
-    expectDesktopRestoredAfter(GetParam());
-}
-
-INSTANTIATE_TEST_SUITE_P(TerminationSignals, TavlenSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGQUIT),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return std::string(sigabbrev_np(info.param));
-                         });
+const TestXServer::Kind XORG = TestXServer::XORG_DUMMY;
+INSTANTIATE_TEST_SUITE_P(
+    Settings, TavlenRun,
+    ::testing::Values(
+        DesktopRun{"ConfiguredMode", XORG, "XRES=1024\nYRES=768\nFULLSCREEN=1\n", 1024, 768, 1024, 768, true, SIGTERM},
+        // A size no mode offers: the window covers the desktop as it is.
+        DesktopRun{"NoSuchMode", XORG, "XRES=1000\nYRES=700\n", 1280, 1024, 1280, 1024, true, SIGHUP},
+        DesktopRun{"Windowed", XORG, "FULLSCREEN=0\n", 1280, 1024, 800, 600, false, SIGQUIT},
+        DesktopRun{"NoAppCfg", XORG, nullptr, 800, 600, 800, 600, true, SIGINT},
+        DesktopRun{"NoVideoModes", TestXServer::XVFB, "XRES=1024\nYRES=768\n", 0, 0, 1280, 1024, true, SIGTERM}),
+    [](const ::testing::TestParamInfo<DesktopRun>& info) {
+        return std::string(info.param.name) + "_" + sigabbrev_np(info.param.signal);
+    });
 
 // The ways a demo dies that no code of its own can answer, what the guardian (the process
 // the shell started) ends with, and the line it says on stderr ("" for none at all).
@@ -250,7 +217,7 @@ TEST_P(TavlenDeath, TheDesktopComesBackAndTheStatusIsWhatAShellExpects)
     else if (death.killer == Killer::SIGNAL_TO_DEMO)
         ASSERT_EQ(0, kill(demo, death.signal));
     else if (death.killer == Killer::XKILL)
-        ASSERT_EQ(0, runOnServer("/usr/bin/xkill", {"-id", std::to_string(theWindow().id)}));
+        ASSERT_EQ(0, runOnServer("/usr/bin/xkill", {"-id", std::to_string(probe->viewableTopLevelWindows().back().id)}));
     else
         ASSERT_TRUE(tavlen->sendSignal(SIGKILL));
     ASSERT_TRUE(tavlen->wait(EXIT_TIMEOUT_MS));
@@ -305,18 +272,6 @@ TEST_F(Tavlen, TheWindowManagersCloseRequestEndsTheWindowedDemoInOrder)
     ASSERT_TRUE(tavlen->wait(EXIT_TIMEOUT_MS)) << "the close request was ignored";
     EXPECT_EQ("exit 0", tavlen->describeEnd());
     EXPECT_EQ("", tavlen->stderrText());
-    EXPECT_TRUE(probe->autoRepeatOn());
-}
-
-TEST_F(Tavlen, OnADisplayWithoutTheVideoModeExtensionCoversTheScreenAndSaysNothing)
-{
-    startOn(TestXServer::XVFB, "XRES=1024\nYRES=768\n");
-    ASSERT_TRUE(waitUntilRunning());
-    const auto window = theWindow();
-    EXPECT_EQ(1280, window.width);
-    EXPECT_EQ(1024, window.height);
-    EXPECT_TRUE(window.overrideRedirect);
-    expectOrderlyEndOn(SIGTERM);  // also: no Xlib warnings about the missing extension
     EXPECT_TRUE(probe->autoRepeatOn());
 }
 

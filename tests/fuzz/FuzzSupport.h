@@ -1,8 +1,7 @@
 // FuzzSupport: what the libFuzzer targets share. Seeds are written by each target into the
 // corpus folder it is given when it starts (so no binary seed files live in the source
-// tree), readers that take a file name get a scratch file of their own, and a target can
-// add a libFuzzer flag before libFuzzer reads its arguments. The picture readers share one
-// check of what they accept and refuse.
+// tree), and the picture readers share one check of what they accept and refuse, each
+// reading a scratch file of its own.
 #pragma once
 
 #include <unistd.h>  // Required for: getpid(), access()
@@ -21,78 +20,30 @@ namespace fuzzsupport {
 
 using Bytes = std::vector<uint8_t>;
 
-// The first argument that is not a flag: the corpus folder libFuzzer works in, or "".
-inline std::string corpusDir(int argc, char** argv)
-{
-    for (int i = 1; i < argc; ++i)
-        if (argv[i][0] != '-')
-            return argv[i];
-    return std::string();
-}
-
-// Writes `bytes` as <dir>/<name> unless the folder is unknown or the file already exists.
-inline void writeSeed(const std::string& dir, const std::string& name, const Bytes& bytes)
-{
-    if (dir.empty())
-        return;
-    const std::string path = dir + "/" + name;
-    if (access(path.c_str(), F_OK) == 0)
-        return;
-    if (FILE* file = fopen(path.c_str(), "wb")) {
-        fwrite(bytes.data(), 1, bytes.size(), file);
-        fclose(file);
-    }
-}
-
-// Adds `flag` to libFuzzer's arguments; call from LLVMFuzzerInitialize, which runs before
-// libFuzzer parses them.
-inline void addFlag(int* argc, char*** argv, const char* flag)
-{
-    static std::vector<char*> arguments;
-    arguments.assign(*argv, *argv + *argc);
-    arguments.insert(arguments.begin() + 1, const_cast<char*>(flag));
-    arguments.push_back(nullptr);
-    *argc = int(arguments.size()) - 1;
-    *argv = arguments.data();
-}
-
-// A scratch file for this process (parallel fuzzing jobs are separate processes), in
-// memory when /dev/shm is there. `ending` decides how the reader under test dispatches.
-inline std::string scratchFile(const std::string& ending)
-{
-    const std::string dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    return dir + "/tavlen-fuzz-" + std::to_string(getpid()) + "." + ending;
-}
-
-inline void writeFile(const std::string& path, const uint8_t* data, size_t size)
+// Writes `size` bytes to `path`; false when the file cannot be written.
+inline bool writeFile(const std::string& path, const uint8_t* data, size_t size)
 {
     FILE* file = fopen(path.c_str(), "wb");
     if (!file)
-        __builtin_trap();  // the fuzzer cannot do its job
+        return false;
     if (size > 0)
         fwrite(data, 1, size, file);
-    fclose(file);
+    return fclose(file) == 0;
 }
 
-inline void putLE16(Bytes& bytes, size_t offset, uint32_t value)
+// Writes each seed into the corpus folder, the first argument that is not a flag, unless
+// a file of that name is already there.
+inline void writeSeeds(int argc, char** argv, const std::vector<std::pair<std::string, Bytes>>& seeds)
 {
-    bytes[offset] = uint8_t(value);
-    bytes[offset + 1] = uint8_t(value >> 8);
-}
-
-inline void putLE32(Bytes& bytes, size_t offset, uint32_t value)
-{
-    for (size_t i = 0; i < 4; ++i)
-        bytes[offset + i] = uint8_t(value >> (8 * i));
-}
-
-// Distinct bytes for seed pixels.
-inline Bytes pattern(size_t count)
-{
-    Bytes bytes(count);
-    for (size_t i = 0; i < count; ++i)
-        bytes[i] = uint8_t(i * 37 + 11);
-    return bytes;
+    std::string dir;
+    for (int i = 1; i < argc && dir.empty(); ++i)
+        if (argv[i][0] != '-')
+            dir = argv[i];
+    for (const auto& seed : seeds) {
+        const std::string path = dir + "/" + seed.first;
+        if (!dir.empty() && access(path.c_str(), F_OK) != 0)
+            writeFile(path, seed.second.data(), seed.second.size());
+    }
 }
 
 // Feeds `data` to the picture reader that dispatches on `ending`. Every accepted picture
@@ -100,7 +51,8 @@ inline Bytes pattern(size_t count)
 // every refusal must be a TAV_Exception with a file (-70) or memory (-55) code.
 inline void fuzzImageReader(const std::string& ending, const uint8_t* data, size_t size)
 {
-    // The files this process reads and writes, removed when it ends.
+    // This process's files (parallel fuzzing jobs are separate processes), in memory when
+    // /dev/shm is there, removed when it ends.
     struct ScratchFiles {
         std::string input, output;
         ~ScratchFiles()
@@ -109,9 +61,12 @@ inline void fuzzImageReader(const std::string& ending, const uint8_t* data, size
             remove(output.c_str());
         }
     };
-    static const ScratchFiles scratch{scratchFile(ending), scratchFile("out.bmp")};
+    static const std::string stem = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+                                    "/tavlen-fuzz-" + std::to_string(getpid());
+    static const ScratchFiles scratch{stem + "." + ending, stem + ".out.bmp"};
 
-    writeFile(scratch.input, data, size);
+    if (!writeFile(scratch.input, data, size))
+        __builtin_trap();  // the fuzzer cannot do its job
     try {
         TAV_ImageData image(scratch.input.c_str());
         if ((image.m_bpp != 3 && image.m_bpp != 4) || image.m_width <= 0 || image.m_height <= 0)

@@ -1,36 +1,17 @@
 // Fuzzes the TGA reader through its file-name constructor, seeded with small valid
 // files; the checks on what it accepts and refuses are fuzzImageReader's.
-#include <cstdint>
-#include <string>
-
+#include "../image/ImageFileBytes.h"
 #include "FuzzSupport.h"
 
 using namespace fuzzsupport;
-
-namespace {
-
-Bytes tga(int width, int height, int depthBits, uint8_t descriptor)
-{
-    Bytes file(18, 0);
-    file[2] = 2;
-    putLE16(file, 12, uint32_t(width));
-    putLE16(file, 14, uint32_t(height));
-    file[16] = uint8_t(depthBits);
-    file[17] = descriptor;
-    const Bytes pixels = pattern(size_t(width * height * depthBits / 8));
-    file.insert(file.end(), pixels.begin(), pixels.end());
-    return file;
-}
-
-}  // namespace
+using imagetest::pattern;
+using imagetest::tgaFile;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    const std::string dir = corpusDir(*argc, *argv);
-    writeSeed(dir, "rgb-3x2", tga(3, 2, 24, 0));
-    writeSeed(dir, "rgba-2x3", tga(2, 3, 32, 8));
-    writeSeed(dir, "rgba-1x1-top", tga(1, 1, 32, 0x28));
-    writeSeed(dir, "rgb-5x1", tga(5, 1, 24, 0));
+    writeSeeds(*argc, *argv,
+               {{"rgb-3x2", tgaFile(3, 2, 24, pattern(18))}, {"rgba-2x3", tgaFile(2, 3, 32, pattern(24), 8)},
+                {"rgba-1x1-top", tgaFile(1, 1, 32, pattern(4), 0x28)}, {"rgb-5x1", tgaFile(5, 1, 24, pattern(15))}});
     return 0;
 }
 

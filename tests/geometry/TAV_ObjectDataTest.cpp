@@ -11,19 +11,6 @@
 
 namespace {
 
-struct Layout {
-    bool normals, texCoords;
-    int stride, texCoordOffset, normalOffset, vertexOffset;
-    GLenum format;
-};
-
-const Layout LAYOUTS[4] = {
-    {false, false, 3, 0, 0, 0, 0x2A21},  // GL_V3F
-    {true, false, 6, 0, 0, 3, 0x2A25},   // GL_N3F_V3F
-    {false, true, 5, 0, 2, 2, 0x2A27},   // GL_T2F_V3F
-    {true, true, 8, 0, 2, 5, 0x2A2B},    // GL_T2F_N3F_V3F
-};
-
 // A unit quad in the plane z = 0 as two counter-clockwise triangles, with normals, texture
 // coordinates and positions all filled.
 std::unique_ptr<TAV_ObjectData> makeQuad(float scale = 1.0f)
@@ -39,54 +26,30 @@ bool sameBits(const float* a, const float* b, int count)
     return std::memcmp(a, b, sizeof(float) * static_cast<size_t>(count)) == 0;
 }
 
-}  // namespace
-
-TEST(ObjectData, EveryFlagPairGivesItsRecordLayoutAndFormat)
+std::vector<float> snapshot(const TAV_ObjectData& mesh)
 {
-    for (const Layout& l : LAYOUTS) {
-        TAV_ObjectData mesh(6, l.normals, l.texCoords);
-        SCOPED_TRACE(testing::Message() << "normals " << l.normals << " texCoords " << l.texCoords);
-        EXPECT_EQ(6, mesh.m_count);
-        EXPECT_EQ(l.stride, mesh.m_stride);
-        EXPECT_EQ(l.texCoordOffset, mesh.m_texCoordOffset);
-        EXPECT_EQ(l.normalOffset, mesh.m_normalOffset);
-        EXPECT_EQ(l.vertexOffset, mesh.m_vertexOffset);
-        EXPECT_EQ(l.format, mesh.m_format);
-        EXPECT_EQ(l.normals, mesh.m_normals);
-        EXPECT_EQ(l.texCoords, mesh.m_texCoords);
-        EXPECT_EQ(25, mesh.getType());
-        EXPECT_STREQ("", mesh.m_name);
-        ASSERT_NE(nullptr, mesh.m_data);
-        // The whole array is there (AddressSanitizer would catch a short one).
-        for (int k = 0; k < l.stride * 6; ++k)
-            EXPECT_EQ(0.0f, mesh.m_data[k]);
-    }
+    return std::vector<float>(mesh.m_data, mesh.m_data + mesh.m_stride * mesh.m_count);
 }
+
+}  // namespace
 
 TEST(ObjectData, CopyIsIndependentEqualAndUnnamed)
 {
     std::unique_ptr<TAV_ObjectData> source = makeQuad();
     source->setName("quad");
     std::unique_ptr<TAV_ObjectData> copy(source->getCopy());
-    ASSERT_NE(source->m_data, copy->m_data);
     EXPECT_STREQ("", copy->m_name);
-    EXPECT_EQ(source->m_count, copy->m_count);
-    EXPECT_EQ(source->m_format, copy->m_format);
-    EXPECT_TRUE(sameBits(source->m_data, copy->m_data, source->m_stride * source->m_count));
-
+    EXPECT_EQ(snapshot(*source), snapshot(*copy));
     copy->m_data[0] = 42.0f;
     EXPECT_EQ(0.0f, source->m_data[0]);
 
     // csetData from another mesh copies this mesh's amount of data.
-    TAV_ObjectData target(6, true, true);
-    target.csetData(copy.get());
-    EXPECT_TRUE(sameBits(copy->m_data, target.m_data, 8 * 6));
     TAV_ObjectData shorter(3, true, true);
-    shorter.csetData(source.get());
-    EXPECT_TRUE(sameBits(source->m_data, shorter.m_data, 8 * 3));
+    shorter.csetData(copy.get());
+    EXPECT_TRUE(sameBits(copy->m_data, shorter.m_data, 8 * 3));
 }
 
-TEST(ObjectData, FaceNormalsFollowTheCounterClockwiseRule)
+TEST(ObjectData, FaceNormalsFollowTheCounterClockwiseRuleAndFlipBitExactly)
 {
     // Two triangles: one counter-clockwise seen from +z, one seen from -z; garbage normals.
     const float records[] = {
@@ -96,44 +59,50 @@ TEST(ObjectData, FaceNormalsFollowTheCounterClockwiseRule)
     TAV_ObjectData mesh(6, true, false);
     mesh.csetData(records);
     mesh.faceNormals();
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(TAV_Vertex(0, 0, 1), mesh.getNormal(i)) << "vertex " << i;
-    for (int i = 3; i < 6; ++i)
-        EXPECT_EQ(TAV_Vertex(0, 0, -1), mesh.getNormal(i)) << "vertex " << i;
-    // Positions are left alone.
-    EXPECT_EQ(TAV_Vertex(1, 0, 3), mesh.getPosition(5));
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(TAV_Vertex(0, 0, i < 3 ? 1 : -1), mesh.getNormal(i)) << "vertex " << i;
+    EXPECT_EQ(TAV_Vertex(1, 0, 3), mesh.getPosition(5));  // positions are left alone
+
+    // Flipping negates every normal float, negative zeros included, and nothing else.
+    std::unique_ptr<TAV_ObjectData> subdivided(TAV_ObjectFactory::createOktaederData(true, true));
+    TAV_ObjectFactory::subdiv(subdivided.get());  // its normals carry negative zeros
+    const std::vector<float> before = snapshot(*subdivided);
+    subdivided->flipNormals();
+    for (size_t k = 0; k < before.size(); ++k) {
+        const bool isNormal = k % 8 >= 2 && k % 8 < 5;
+        EXPECT_EQ(isNormal, std::signbit(before[k]) != std::signbit(subdivided->m_data[k])) << "float " << k;
+    }
+    subdivided->flipNormals();
+    EXPECT_EQ(before, snapshot(*subdivided));
 }
 
 TEST(ObjectData, NormalOperationsOnAMeshWithoutNormalsChangeNothing)
 {
     for (bool texCoords : {false, true}) {
         std::unique_ptr<TAV_ObjectData> mesh(TAV_ObjectFactory::createCubeData(false, texCoords));
-        const std::vector<float> before(mesh->m_data, mesh->m_data + mesh->m_stride * mesh->m_count);
+        const std::vector<float> before = snapshot(*mesh);
         mesh->faceNormals();
         mesh->vertexNormals();
         mesh->flipNormals();
-        EXPECT_TRUE(sameBits(before.data(), mesh->m_data, int(before.size()))) << "texCoords " << texCoords;
+        EXPECT_EQ(before, snapshot(*mesh)) << "texCoords " << texCoords;
     }
 }
 
-TEST(ObjectData, VertexNormalsOfAFlatQuadAreItsFaceNormal)
+TEST(ObjectData, VertexNormalsWeighEveryRecordAtThePositionWhateverTheOrder)
 {
-    std::unique_ptr<TAV_ObjectData> quad = makeQuad();
-    for (int i = 0; i < quad->m_count; ++i)
-        quad->setNormal(i, TAV_Vertex(1, 2, 3));
-    quad->vertexNormals();
-    for (int i = 0; i < quad->m_count; ++i)
-        EXPECT_EQ(TAV_Vertex(0, 0, 1), quad->getNormal(i)) << "vertex " << i;
-}
-
-TEST(ObjectData, VertexNormalsOnCubeCornersWeighEveryRecordAtThePosition)
-{
-    std::unique_ptr<TAV_ObjectData> cube(TAV_ObjectFactory::createCubeData(true, true));
+    std::unique_ptr<TAV_ObjectData> cube(TAV_ObjectFactory::createCubeData(true, false));
+    std::unique_ptr<TAV_ObjectData> reversed(cube->getCopy());
+    const int triangles = cube->m_count / 3;
+    for (int tri = 0; tri < triangles; ++tri)
+        std::memcpy(reversed->m_data + tri * 18, cube->m_data + (triangles - 1 - tri) * 18, 18 * sizeof(float));
     cube->vertexNormals();
+    reversed->vertexNormals();
     int corner1 = 0, corner2 = 0;
-    const float invSqrt3 = 1.0f / std::sqrt(3.0f);
+    const float k = 1.0f / std::sqrt(3.0f);
     for (int i = 0; i < cube->m_count; ++i) {
         const TAV_Vertex p = cube->getPosition(i), n = cube->getNormal(i);
+        // (0.5, 0.5, 0.5) lies on five triangles, two of them facing +x, two +z, one +y;
+        // (-0.5, 0.5, -0.5) on one of each face.
         if (p == TAV_Vertex(0.5f, 0.5f, 0.5f)) {
             ++corner1;
             EXPECT_NEAR(2.0f / 3, n.x, 1e-6f);
@@ -141,58 +110,26 @@ TEST(ObjectData, VertexNormalsOnCubeCornersWeighEveryRecordAtThePosition)
             EXPECT_NEAR(2.0f / 3, n.z, 1e-6f);
         } else if (p == TAV_Vertex(-0.5f, 0.5f, -0.5f)) {
             ++corner2;
-            EXPECT_NEAR(-invSqrt3, n.x, 1e-6f);
-            EXPECT_NEAR(invSqrt3, n.y, 1e-6f);
-            EXPECT_NEAR(-invSqrt3, n.z, 1e-6f);
+            EXPECT_NEAR(-k, n.x, 1e-6f);
+            EXPECT_NEAR(k, n.y, 1e-6f);
+            EXPECT_NEAR(-k, n.z, 1e-6f);
         }
-        // Every corner normal points out of the cube, into the corner's octant.
-        EXPECT_GT(n.x * p.x, 0.0f);
+        EXPECT_GT(n.x * p.x, 0.0f);  // out of the cube, into the corner's octant
         EXPECT_GT(n.y * p.y, 0.0f);
         EXPECT_GT(n.z * p.z, 0.0f);
-        EXPECT_NEAR(1.0f, std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z), 1e-6f);
     }
     EXPECT_EQ(5, corner1);
     EXPECT_EQ(3, corner2);
-}
-
-TEST(ObjectData, VertexNormalsDoNotDependOnVertexOrder)
-{
-    std::unique_ptr<TAV_ObjectData> cube(TAV_ObjectFactory::createCubeData(true, false));
-    std::unique_ptr<TAV_ObjectData> reversed(cube->getCopy());
-    // Reverse the order of the triangles (keeping each one's winding).
-    const int triangles = cube->m_count / 3;
-    for (int tri = 0; tri < triangles; ++tri)
-        std::memcpy(reversed->m_data + tri * 18, cube->m_data + (triangles - 1 - tri) * 18, 18 * sizeof(float));
-    cube->vertexNormals();
-    reversed->vertexNormals();
     for (int tri = 0; tri < triangles; ++tri)
         EXPECT_TRUE(sameBits(cube->m_data + (triangles - 1 - tri) * 18, reversed->m_data + tri * 18, 18));
 }
 
-TEST(ObjectData, FlippingNormalsTwiceRestoresTheBits)
+TEST(ObjectData, MorphsMoveNormalsAndPositionsButNotTextureCoordinates)
 {
-    std::unique_ptr<TAV_ObjectData> mesh(TAV_ObjectFactory::createOktaederData(true, true));
-    TAV_ObjectFactory::subdiv(mesh.get());  // subdivided normals carry negative zeros
-    mesh->vertexNormals();
-    const std::vector<float> before(mesh->m_data, mesh->m_data + mesh->m_stride * mesh->m_count);
-    mesh->flipNormals();
-    for (int i = 0; i < mesh->m_count; ++i) {
-        const float* n = mesh->m_data + i * mesh->m_stride + mesh->m_normalOffset;
-        const float* was = before.data() + i * mesh->m_stride + mesh->m_normalOffset;
-        for (int c = 0; c < 3; ++c)
-            EXPECT_NE(std::signbit(n[c]), std::signbit(was[c]));
-        // Texture coordinates and positions do not move.
-        EXPECT_TRUE(sameBits(mesh->m_data + i * mesh->m_stride, before.data() + i * mesh->m_stride, 2));
-        EXPECT_TRUE(sameBits(mesh->m_data + i * mesh->m_stride + 5, before.data() + i * mesh->m_stride + 5, 3));
-    }
-    mesh->flipNormals();
-    EXPECT_TRUE(sameBits(before.data(), mesh->m_data, int(before.size())));
-}
-
-TEST(ObjectData, LinearInterpolationMovesNormalsAndPositionsButNotTextureCoordinates)
-{
+    std::unique_ptr<TAV_ObjectData> before = makeQuad(-2.0f);
     std::unique_ptr<TAV_ObjectData> from = makeQuad(1.0f);
     std::unique_ptr<TAV_ObjectData> to = makeQuad(3.0f);
+    std::unique_ptr<TAV_ObjectData> after = makeQuad(10.0f);
     for (int i = 0; i < to->m_count; ++i) {
         to->setNormal(i, TAV_Vertex(1, 0, 0));
         to->m_data[i * 8] = 5.0f;  // s
@@ -203,43 +140,24 @@ TEST(ObjectData, LinearInterpolationMovesNormalsAndPositionsButNotTextureCoordin
 
     from->interpolateLinear(0.5f, to.get(), &out);
     for (int i = 0; i < 6; ++i) {
-        const TAV_Vertex p = from->getPosition(i);
-        EXPECT_EQ(p * 2.0f, out.getPosition(i)) << "vertex " << i;
-        // Interpolated normals are not re-normalised.
-        EXPECT_EQ(TAV_Vertex(0.5f, 0, 0.5f), out.getNormal(i)) << "vertex " << i;
+        EXPECT_EQ(from->getPosition(i) * 2.0f, out.getPosition(i)) << "vertex " << i;
+        EXPECT_EQ(TAV_Vertex(0.5f, 0, 0.5f), out.getNormal(i)) << "not re-normalised";
         EXPECT_EQ(7.0f, out.m_data[i * 8]);
         EXPECT_EQ(7.0f, out.m_data[i * 8 + 1]);
     }
 
-    // t = 0 and t = 1 give the two ends; the result may be written over the source itself.
-    from->interpolateLinear(0.0f, to.get(), &out);
-    EXPECT_TRUE(sameBits(from->m_data + 2, out.m_data + 2, 6));
+    // Cubic: from this mesh (t = 0) to the target (t = 1); halfway every coordinate follows
+    // the cubic of the scales -2, 1, 3, 10: 10/8 - 13/4 + 5/2 + 1 = 1.5 of the unit quad.
+    from->interpolateCubic(0.0f, before.get(), to.get(), after.get(), &out);
+    EXPECT_EQ(from->getPosition(2), out.getPosition(2));
+    from->interpolateCubic(1.0f, before.get(), to.get(), after.get(), &out);
+    EXPECT_NEAR(to->getPosition(2).x, out.getPosition(2).x, 1e-5f);
+    from->interpolateCubic(0.5f, before.get(), to.get(), after.get(), &out);
+    EXPECT_NEAR(0.5f * 1.5f, out.getPosition(2).x, 1e-6f);
+    EXPECT_EQ(7.0f, out.m_data[2 * 8]);
+
+    // The result may be written over the source itself.
     from->interpolateLinear(1.0f, to.get(), from.get());
     EXPECT_EQ(to->getPosition(3), from->getPosition(3));
     EXPECT_EQ(1.0f, from->m_data[3 * 8]);  // s of vertex 3 kept
-}
-
-TEST(ObjectData, CubicInterpolationRunsFromThisMeshToTheTarget)
-{
-    std::unique_ptr<TAV_ObjectData> before = makeQuad(-2.0f);
-    std::unique_ptr<TAV_ObjectData> start = makeQuad(1.0f);
-    std::unique_ptr<TAV_ObjectData> target = makeQuad(2.0f);
-    std::unique_ptr<TAV_ObjectData> after = makeQuad(10.0f);
-    TAV_ObjectData out(6, true, true);
-
-    start->interpolateCubic(0.0f, before.get(), target.get(), after.get(), &out);
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(start->getPosition(i), out.getPosition(i));
-    start->interpolateCubic(1.0f, before.get(), target.get(), after.get(), &out);
-    for (int i = 0; i < 6; ++i) {
-        const TAV_Vertex p = out.getPosition(i), expected = target->getPosition(i);
-        EXPECT_NEAR(expected.x, p.x, 1e-5f);
-        EXPECT_NEAR(expected.y, p.y, 1e-5f);
-        EXPECT_EQ(0.0f, out.m_data[i * 8]);  // texture coordinates untouched (zero-filled)
-    }
-    // Halfway, every coordinate follows the cubic of the scales -2, 1, 2, 10:
-    // a0 = 11, a1 = -14, a2 = 4, a3 = 1, so 11/8 - 14/4 + 4/2 + 1 = 0.875 of the unit quad.
-    start->interpolateCubic(0.5f, before.get(), target.get(), after.get(), &out);
-    EXPECT_NEAR(0.5f * 0.875f, out.getPosition(2).x, 1e-6f);
-    EXPECT_NEAR(-0.5f * 0.875f, out.getPosition(4).y, 1e-6f);
 }

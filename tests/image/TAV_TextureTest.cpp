@@ -26,181 +26,117 @@ TAV_ImageData* newImage(int width, int height, int bytesPerPixel, const Bytes& p
     return image;
 }
 
-// Puts the class-wide LOD switch back on, whatever the test does.
-struct ResetLodGuard {
-    ~ResetLodGuard() { TAV_MipMapTexture::resetLod(true); }
-};
-
 class Textures : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(gl.ok()); }
+    void TearDown() override { TAV_MipMapTexture::resetLod(true); }  // the class-wide switch
     TestGLContext gl;
 };
 
-// The demo's 64 x 64 checkerboard: opaque white and transparent black 32 x 32 quadrants.
-TAV_ImageData* newCheckerboard()
-{
-    TAV_ImageData* image = new TAV_ImageData(64, 64, 4);
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x)
-            std::memset(image->m_data + (y * 64 + x) * 4, ((x < 32) == (y < 32)) ? 255 : 0, 4);
-    return image;
-}
-
 }  // namespace
 
-TEST_F(Textures, PlainTextureUploadsOddRowsUnshearedAndTakesTheImageOver)
+TEST_F(Textures, PlainTextureUploadsOddRowsUnshearedAndOwnsItsTextureObject)
 {
     // Rows of 3 RGB pixels are 9 bytes: read with OpenGL's default 4-byte row alignment
-    // every row after the first would be shifted.
+    // every row after the first would be shifted. A bitmap's bottom row is row t = 0.
     const Bytes pixels = pattern(3 * 3 * 3);
-    std::unique_ptr<TAV_ITexture> texture(new TAV_Texture(newImage(3, 3, 3, pixels)));
+    TAV_ImageData image(3, 3, 3);
+    std::memcpy(image.m_data, pixels.data(), pixels.size());
+    image.writeBitmap(scratchPath("texture.bmp").c_str());
+    for (int fromFile = 0; fromFile < 2; ++fromFile) {
+        std::unique_ptr<TAV_ITexture> texture(fromFile ? new TAV_Texture(scratchPath("texture.bmp").c_str())
+                                                       : new TAV_Texture(newImage(3, 3, 3, pixels)));
+        EXPECT_EQ(3, texture->getWidth());
+        const GLuint name = GLuint(intState(GL_TEXTURE_BINDING_2D));
+        EXPECT_NE(0u, name) << "init leaves the texture bound";
+        EXPECT_EQ(pixels, texImage(0, GL_RGB));
+        EXPECT_EQ(GL_LINEAR, texParameter(GL_TEXTURE_MIN_FILTER));
+        EXPECT_EQ(4, intState(GL_UNPACK_ALIGNMENT)) << "the default is back after the upload";
+        TAV_ImageData pixel(1, 1, 3);
+        std::memset(pixel.m_data, 0, 3);
+        texture->init(&pixel);  // a second upload replaces the first
+        EXPECT_FALSE(glIsTexture(name));
+        const GLuint second = GLuint(intState(GL_TEXTURE_BINDING_2D));
+        texture.reset();
+        EXPECT_FALSE(glIsTexture(second)) << "the destructor deletes the texture object";
+    }
 
-    EXPECT_EQ(3, texture->getWidth());
-    EXPECT_EQ(3, texture->getHeight());
-    EXPECT_EQ(22, texture->getType());
-    const GLuint name = boundTexture();
-    EXPECT_NE(0u, name) << "init leaves the texture bound";
-    EXPECT_EQ(pixels, texImage(0, GL_RGB));
-    EXPECT_EQ(GL_RGB, levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT));
-    EXPECT_EQ(GL_LINEAR, texParameter(GL_TEXTURE_MIN_FILTER));
-    EXPECT_EQ(GL_LINEAR, texParameter(GL_TEXTURE_MAG_FILTER));
-    GLint alignment = 0;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    EXPECT_EQ(4, alignment) << "the default is back after the upload";
-
-    texture.reset();
-    EXPECT_FALSE(glIsTexture(name)) << "the destructor deletes the texture object";
+    for (int mipmapped = 0; mipmapped < 2; ++mipmapped) {
+        EXPECT_EQ(0, textureObjectsLeftBy([&] {
+            expectThrown(-70, "unable to open file /nonexistent/a.bmp", [&] {
+                if (mipmapped)
+                    TAV_MipMapTexture refused("/nonexistent/a.bmp");
+                else
+                    TAV_Texture refused("/nonexistent/a.bmp");
+            });
+        })) << "a refused file leaves no texture object";
+    }
 }
 
-TEST_F(Textures, ActivationBindsAppliesWrapModesAndReplacesTheTextureMatrix)
+TEST_F(Textures, ActivationBindsAppliesWrapModesAndReplacesTheTextureMatrixOnly)
 {
     TAV_Texture texture(newImage(2, 2, 4, pattern(16)));
-    const GLuint name = boundTexture();
+    const GLuint name = GLuint(intState(GL_TEXTURE_BINDING_2D));
     texture.setTexWrapParametri(GL_CLAMP, GL_CLAMP_TO_EDGE);
     texture.scale(2.0f, 3.0f);
     EXPECT_EQ(GL_REPEAT, texParameter(GL_TEXTURE_WRAP_S)) << "stored only, until activate()";
-    EXPECT_EQ(GL_REPEAT, texParameter(GL_TEXTURE_WRAP_T));
 
-    // Leave OpenGL in another state: nothing bound, a rotated texture matrix, projection mode.
+    // Leave OpenGL in another state: nothing bound, a rotated texture matrix, projection
+    // mode, other filters.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_LOD, 3.0f);
     glBindTexture(GL_TEXTURE_2D, 0);
     glMatrixMode(GL_TEXTURE);
     glRotatef(30.0f, 0.0f, 0.0f, 1.0f);
     glMatrixMode(GL_PROJECTION);
 
     texture.activate();
-    EXPECT_EQ(name, boundTexture());
+    EXPECT_EQ(name, GLuint(intState(GL_TEXTURE_BINDING_2D)));
     EXPECT_EQ(GL_CLAMP, texParameter(GL_TEXTURE_WRAP_S));
     EXPECT_EQ(GL_CLAMP_TO_EDGE, texParameter(GL_TEXTURE_WRAP_T));
     EXPECT_EQ(scaleMatrix(2.0f, 3.0f), textureMatrix()) << "exactly the scale: the rotation is gone";
-    EXPECT_EQ(GL_MODELVIEW, matrixMode());
-
-    texture.scale(1.0f, 1.0f);
-    texture.activate();
-    EXPECT_EQ(scaleMatrix(1.0f, 1.0f), textureMatrix());
-}
-
-TEST_F(Textures, PlainActivationSetsNoOtherParameter)
-{
-    TAV_Texture texture(newImage(2, 2, 3, pattern(12)));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_LOD, 3.0f);
-    texture.activate();
-    EXPECT_EQ(GL_NEAREST, texParameter(GL_TEXTURE_MIN_FILTER));
+    EXPECT_EQ(GL_MODELVIEW, intState(GL_MATRIX_MODE));
+    EXPECT_EQ(GL_NEAREST, texParameter(GL_TEXTURE_MIN_FILTER)) << "a plain texture sets no other parameter";
     EXPECT_EQ(3.0f, texParameterf(GL_TEXTURE_MIN_LOD));
 }
 
-TEST_F(Textures, TextureFromAFileUploadsItAndARefusedFileLeavesNoTextureObject)
+TEST_F(Textures, MipMapsBuildTheFullChainAndActivationAppliesFilterAndLodRangeEveryTime)
 {
-    const Bytes pixels = pattern(5 * 2 * 3);
-    TAV_ImageData image(5, 2, 3);
-    std::memcpy(image.m_data, pixels.data(), pixels.size());
-    const std::string path = scratchPath("texture.bmp");
-    image.writeBitmap(path.c_str());
-
-    TAV_Texture texture(path.c_str());
-    EXPECT_EQ(5, texture.getWidth());
-    EXPECT_EQ(pixels, texImage(0, GL_RGB)) << "the bitmap's bottom row is row t = 0";
-
-    for (int mipmapped = 0; mipmapped < 2; ++mipmapped) {
-        GLuint probe = 0;
-        glGenTextures(1, &probe);
-        expectThrown(-70, "unable to open file /nonexistent/a.bmp", [&] {
-            if (mipmapped)
-                TAV_MipMapTexture refused("/nonexistent/a.bmp");
-            else
-                TAV_Texture refused("/nonexistent/a.bmp");
-        });
-        EXPECT_EQ(0, textureObjectsAfter(probe));
-        glDeleteTextures(1, &probe);
-    }
-}
-
-TEST_F(Textures, MipMapInitBuildsTheFullChainAndLeavesMinificationToActivate)
-{
-    std::unique_ptr<TAV_ITexture> texture(new TAV_MipMapTexture(newImage(8, 4, 4, pattern(8 * 4 * 4))));
-    EXPECT_EQ(23, texture->getType());
-    EXPECT_EQ(8, texture->getWidth());
-    EXPECT_EQ(4, texture->getHeight());
+    TAV_MipMapTexture texture(newImage(8, 4, 4, pattern(8 * 4 * 4)));
     ASSERT_EQ(4, levelCount()) << "8x4, 4x2, 2x1, 1x1";
-    EXPECT_EQ(1, levelParameter(3, GL_TEXTURE_WIDTH));
     EXPECT_EQ(1, levelParameter(3, GL_TEXTURE_HEIGHT));
-    EXPECT_EQ(GL_LINEAR, texParameter(GL_TEXTURE_MAG_FILTER));
     EXPECT_EQ(GL_NEAREST_MIPMAP_LINEAR, texParameter(GL_TEXTURE_MIN_FILTER)) << "OpenGL's default until activate()";
 
-    texture->activate();
-    EXPECT_EQ(GL_LINEAR_MIPMAP_LINEAR, texParameter(GL_TEXTURE_MIN_FILTER));
-    EXPECT_EQ(1.0f, texParameterf(GL_TEXTURE_MIN_LOD)) << "level 0 is not sampled under minification";
-    EXPECT_EQ(6.0f, texParameterf(GL_TEXTURE_MAX_LOD));
-    EXPECT_EQ(GL_REPEAT, texParameter(GL_TEXTURE_WRAP_S));
-    EXPECT_EQ(scaleMatrix(1.0f, 1.0f), textureMatrix());
-    EXPECT_EQ(GL_MODELVIEW, matrixMode());
-}
-
-TEST_F(Textures, MipMapActivationAppliesFilterAndLodRangeEveryTime)
-{
-    TAV_MipMapTexture texture(newImage(4, 4, 3, pattern(48)));
-    texture.activate();
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_LOD, 4.0f);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_LOD, 5.0f);
-    texture.activate();
-    EXPECT_EQ(GL_LINEAR_MIPMAP_LINEAR, texParameter(GL_TEXTURE_MIN_FILTER));
-    EXPECT_EQ(1.0f, texParameterf(GL_TEXTURE_MIN_LOD));
-    EXPECT_EQ(6.0f, texParameterf(GL_TEXTURE_MAX_LOD));
-
+    for (int round = 0; round < 2; ++round) {
+        texture.activate();
+        EXPECT_EQ(GL_LINEAR_MIPMAP_LINEAR, texParameter(GL_TEXTURE_MIN_FILTER));
+        EXPECT_EQ(1.0f, texParameterf(GL_TEXTURE_MIN_LOD)) << "level 0 is not sampled under minification";
+        EXPECT_EQ(6.0f, texParameterf(GL_TEXTURE_MAX_LOD));
+        EXPECT_EQ(scaleMatrix(1.0f, 1.0f), textureMatrix());
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_LOD, 4.0f);
+    }
     texture.setLod(0.0f, 3.0f);
     texture.setMinification(GL_LINEAR_MIPMAP_NEAREST);
-    EXPECT_EQ(1.0f, texParameterf(GL_TEXTURE_MIN_LOD)) << "stored only, until activate()";
+    EXPECT_EQ(4.0f, texParameterf(GL_TEXTURE_MIN_LOD)) << "stored only, until activate()";
     texture.activate();
     EXPECT_EQ(GL_LINEAR_MIPMAP_NEAREST, texParameter(GL_TEXTURE_MIN_FILTER));
     EXPECT_EQ(0.0f, texParameterf(GL_TEXTURE_MIN_LOD));
     EXPECT_EQ(3.0f, texParameterf(GL_TEXTURE_MAX_LOD));
-}
 
-TEST_F(Textures, ResetLodFalseLeavesTheLodRangeOfEveryMipMapTextureAlone)
-{
-    ResetLodGuard guard;
-    TAV_MipMapTexture first(newImage(4, 4, 3, pattern(48)));
-    TAV_MipMapTexture second(newImage(4, 4, 3, pattern(48)));
+    // With the class-wide switch off the range is left alone; the filter still applies.
     TAV_MipMapTexture::resetLod(false);
-    for (TAV_MipMapTexture* texture : {&first, &second}) {
-        texture->activate();
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_LOD, 2.5f);
-        texture->setMinification(GL_NEAREST);
-        texture->activate();
-        EXPECT_EQ(2.5f, texParameterf(GL_TEXTURE_MIN_LOD));
-        EXPECT_EQ(1000.0f, texParameterf(GL_TEXTURE_MAX_LOD)) << "OpenGL's default: never set";
-        EXPECT_EQ(GL_NEAREST, texParameter(GL_TEXTURE_MIN_FILTER)) << "the filter still applies";
-    }
-    TAV_MipMapTexture::resetLod(true);
-    first.activate();
-    EXPECT_EQ(1.0f, texParameterf(GL_TEXTURE_MIN_LOD));
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_LOD, 2.5f);
+    texture.setMinification(GL_NEAREST);
+    texture.activate();
+    EXPECT_EQ(2.5f, texParameterf(GL_TEXTURE_MIN_LOD));
+    EXPECT_EQ(GL_NEAREST, texParameter(GL_TEXTURE_MIN_FILTER));
 }
 
 TEST_F(Textures, SetMipMapTextureReplacesOneLevelOfTheBoundTexture)
 {
-    TAV_MipMapTexture texture(newImage(6, 2, 3, Bytes(6 * 2 * 3, 0)));
+    std::unique_ptr<TAV_ImageData>(newImage(6, 2, 3, Bytes(6 * 2 * 3, 0)))->writeBitmap(scratchPath("level0.bmp").c_str());
+    TAV_MipMapTexture texture(scratchPath("level0.bmp").c_str());
     texture.activate();
     // Level 1 of a 6 x 2 texture is 3 x 1: a 9-byte row.
     const Bytes level1 = pattern(3 * 1 * 3);
@@ -210,7 +146,6 @@ TEST_F(Textures, SetMipMapTextureReplacesOneLevelOfTheBoundTexture)
     EXPECT_EQ(0, texParameter(GL_TEXTURE_BASE_LEVEL));
     EXPECT_EQ(1, texParameter(GL_TEXTURE_MAX_LEVEL));
     EXPECT_EQ(level1, texImage(1, GL_RGB));
-    EXPECT_EQ(level1, Bytes(image.m_data, image.m_data + 9)) << "the image is the caller's, unchanged";
 
     const std::string path = scratchPath("level2.bmp");
     TAV_ImageData level2(1, 1, 3);
@@ -219,58 +154,4 @@ TEST_F(Textures, SetMipMapTextureReplacesOneLevelOfTheBoundTexture)
     texture.setMipMapTexture(path.c_str(), 2);
     EXPECT_EQ(2, texParameter(GL_TEXTURE_MAX_LEVEL));
     EXPECT_EQ(Bytes({0x10, 0x20, 0x30}), texImage(2, GL_RGB));
-}
-
-TEST_F(Textures, ScaledCheckerboardRepeatsAcrossAQuad)
-{
-    TAV_Texture checker(newCheckerboard());
-    checker.scale(2.0f, 2.0f);
-    checker.activate();
-
-    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_BLEND);  // as the demo draws it: the transparent quadrants show what lies below
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    drawTexturedRect(gl.width(), gl.height(), false, 100, 100, 356, 356);
-    glDisable(GL_BLEND);
-    tavtest::writeFramePNG(scratchPath("checkerboard.png"), gl.width(), gl.height(), gl.readPixels());
-
-    // Scale 2 shows the 2 x 2 quadrants twice each way: 4 x 4 cells of 64 pixels, the cell
-    // at the quad's origin white, the others alternating with the blue background.
-    for (int cellY = 0; cellY < 4; ++cellY) {
-        for (int cellX = 0; cellX < 4; ++cellX) {
-            const uint32_t centre = gl.pixel(100 + cellX * 64 + 32, 100 + cellY * 64 + 32);
-            const int expectedRed = (cellX + cellY) % 2 == 0 ? 255 : 0;
-            EXPECT_EQ(expectedRed, tavtest::red(centre)) << "cell " << cellX << ", " << cellY;
-            EXPECT_EQ(255, tavtest::blue(centre)) << "cell " << cellX << ", " << cellY;
-        }
-    }
-    EXPECT_EQ(0u, gl.pixel(50, 50) & 0xffff0000u) << "outside the quad: blue";
-}
-
-// Mesa lets a driver option set the vendor string; the option is read when a display's
-// OpenGL screen is set up, so each case opens its own context after setting it.
-TEST(TexturesOnVendors, ATIDriversNeverGetTheLodRangeAndOnlyTheExactVendorCounts)
-{
-    const struct {
-        const char* vendor;
-        bool lodRangeApplied;
-    } cases[] = {{"ATI Technologies Inc.", false}, {"ATI Technologies Inc. (beta)", true}};
-    for (const auto& c : cases) {
-        ASSERT_EQ(0, setenv("force_gl_vendor", c.vendor, 1));
-        TestGLContext gl;
-        unsetenv("force_gl_vendor");
-        ASSERT_TRUE(gl.ok());
-        ASSERT_STREQ(c.vendor, reinterpret_cast<const char*>(glGetString(GL_VENDOR)));
-
-        TAV_MipMapTexture texture(newImage(4, 4, 3, pattern(48)));
-        texture.setMinification(GL_NEAREST_MIPMAP_NEAREST);
-        texture.activate();
-        EXPECT_EQ(GL_NEAREST_MIPMAP_NEAREST, texParameter(GL_TEXTURE_MIN_FILTER)) << c.vendor;
-        EXPECT_EQ(c.lodRangeApplied ? 1.0f : -1000.0f, texParameterf(GL_TEXTURE_MIN_LOD)) << c.vendor;
-        EXPECT_EQ(c.lodRangeApplied ? 6.0f : 1000.0f, texParameterf(GL_TEXTURE_MAX_LOD)) << c.vendor;
-    }
-    TestGLContext plain;
-    ASSERT_TRUE(plain.ok());
-    EXPECT_STRNE("ATI Technologies Inc.", reinterpret_cast<const char*>(glGetString(GL_VENDOR)));
 }

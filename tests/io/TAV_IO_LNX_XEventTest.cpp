@@ -26,20 +26,16 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-struct KeyLog : TAV_IO_KeyboardAdapter {
+// Records what the pump delivers, keys and mouse in one list.
+struct InputLog : TAV_IO_KeyboardAdapter, TAV_IO_MouseAdapter {
     void keyPressed(int code) override { calls.push_back("press " + std::to_string(code)); }
     void keyReleased(int code) override { calls.push_back("release " + std::to_string(code)); }
-    Calls calls;
-};
-
-struct MouseLog : TAV_IO_MouseAdapter {
-    void mousePressed(int button, int x, int y) override { record("press", button, x, y); }
-    void mouseReleased(int button, int x, int y) override { record("release", button, x, y); }
+    void mousePressed(int button, int x, int y) override { record("button", button, x, y); }
+    void mouseReleased(int button, int x, int y) override { record("up", button, x, y); }
     void mouseMoved(int x, int y) override { calls.push_back("move " + std::to_string(x) + "," + std::to_string(y)); }
     void record(const char* what, int button, int x, int y)
     {
-        calls.push_back(std::string(what) + " " + std::to_string(button) + " " + std::to_string(x) + ","
-                        + std::to_string(y));
+        calls.push_back(std::string(what) + " " + std::to_string(button) + " " + std::to_string(x) + "," + std::to_string(y));
     }
     Calls calls;
 };
@@ -55,15 +51,17 @@ protected:
         ASSERT_NE(nullptr, injector);
         int event, error, major, minor;
         ASSERT_TRUE(XTestQueryExtension(injector, &event, &error, &major, &minor));
-        TAV_IO_Keyboard::getInstance()->addListener(keys);
-        TAV_IO_Mouse::getInstance()->addListener(mouse);
+        TAV_IO_Keyboard::getInstance()->addListener(input);
+        TAV_IO_Mouse::getInstance()->addListener(input);
         pump();  // map, expose and the like
-        keys.calls.clear();
-        mouse.calls.clear();
+        input.calls.clear();
     }
 
     void TearDown() override
     {
+        TAV_IO_Keyboard::getInstance()->removeListener(input);
+        TAV_IO_Mouse::getInstance()->removeListener(input);
+        EXPECT_EQ(0, TAV_IO_Mouse::getInstance()->getListenerCount());
         if (injector)
             XCloseDisplay(injector);
     }
@@ -91,11 +89,13 @@ protected:
 
     TestEngine engine{{{"FULLSCREEN", "1"}}};
     Display* injector = nullptr;
-    KeyLog keys;
-    MouseLog mouse;
+    InputLog input;
 };
 
-TEST_F(XInput, KeysGiveTheirCharacterOrTheirKeysym)
+// Keys give their character, or their keysym when they make none; buttons come at once in
+// queue order; motions coalesce into one move to the last position, after the queue is
+// drained, and none when nothing moved.
+TEST_F(XInput, EventsArriveInQueueOrderAndMotionsCoalesce)
 {
     tap(XK_q);
     key(XK_Shift_L, true);
@@ -103,37 +103,21 @@ TEST_F(XInput, KeysGiveTheirCharacterOrTheirKeysym)
     key(XK_Shift_L, false);
     tap(XK_Escape);
     tap(XK_F1);
-    pump();
-    EXPECT_EQ((Calls{"press 113", "release 113",
-                     "press 65505", "press 81", "release 81", "release 65505",
-                     "press 27", "release 27",
-                     "press 65470", "release 65470"}),
-              keys.calls);
-}
-
-TEST_F(XInput, TenMotionsInOneFrameGiveOneMoveToTheLastPosition)
-{
-    for (int i = 0; i < 10; ++i)
-        XTestFakeMotionEvent(injector, DefaultScreen(injector), 100 + 7 * i, 200 + 3 * i, CurrentTime);
-    pump();
-    EXPECT_EQ((Calls{"move 163,227"}), mouse.calls);
-
-    mouse.calls.clear();
-    pump();  // nothing moved since: no call
-    EXPECT_TRUE(mouse.calls.empty());
-}
-
-TEST_F(XInput, ButtonsArriveOneByOneInQueueOrder)
-{
     XTestFakeMotionEvent(injector, DefaultScreen(injector), 10, 20, CurrentTime);
     XTestFakeButtonEvent(injector, 1, True, CurrentTime);
     XTestFakeButtonEvent(injector, 1, False, CurrentTime);
     XTestFakeButtonEvent(injector, 3, True, CurrentTime);
+    for (int i = 0; i < 10; ++i)
+        XTestFakeMotionEvent(injector, DefaultScreen(injector), 100 + 7 * i, 200 + 3 * i, CurrentTime);
     XTestFakeButtonEvent(injector, 3, False, CurrentTime);
     pump();
-    // The buttons come at once; the motion, coalesced, after the queue is drained.
-    EXPECT_EQ((Calls{"press 1 10,20", "release 1 10,20", "press 3 10,20", "release 3 10,20", "move 10,20"}),
-              mouse.calls);
+    EXPECT_EQ((Calls{"press 113", "release 113", "press 65505", "press 81", "release 81", "release 65505", "press 27",
+                     "release 27", "press 65470", "release 65470", "button 1 10,20", "up 1 10,20", "button 3 10,20",
+                     "up 3 163,227", "move 163,227"}),
+              input.calls);
+    input.calls.clear();
+    pump();
+    EXPECT_TRUE(input.calls.empty());
 }
 
 // A configure event as the window manager or the server would send it.
@@ -151,33 +135,37 @@ void sendConfigure(Display* dpy, Window win, int x, int y, int width, int height
     XSendEvent(dpy, win, False, StructureNotifyMask, &event);
 }
 
-TEST_F(XInput, AConfigureEventWithHeightZeroGivesAViewportOfHeightOne)
+std::vector<GLint> viewport()
 {
+    GLint v[4];
+    glGetIntegerv(GL_VIEWPORT, v);
+    return std::vector<GLint>(v, v + 4);
+}
+
+TEST_F(XInput, ResizingTheWindowSetsTheViewportAndAMoveAloneLeavesIt)
+{
+    XResizeWindow(injector, TAV_Window::win, 640, 480);
+    pump();
+    EXPECT_EQ(640u, TAV_Window::m_width);
+    EXPECT_EQ(480u, TAV_Window::m_height);
+    EXPECT_EQ((std::vector<GLint>{0, 0, 640, 480}), viewport());
+
+    glViewport(1, 2, 3, 4);
+    sendConfigure(injector, TAV_Window::win, 50, 60, 640, 480);
+    pump();
+    EXPECT_EQ((std::vector<GLint>{1, 2, 3, 4}), viewport());
+
+    // Height zero: a viewport of height one and a finite projection.
     sendConfigure(injector, TAV_Window::win, 0, 0, 640, 0);
     pump();
     EXPECT_EQ(1u, TAV_Window::m_height);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(0, viewport[0]);
-    EXPECT_EQ(0, viewport[1]);
-    EXPECT_EQ(640, viewport[2]);
-    EXPECT_EQ(1, viewport[3]);
+    EXPECT_EQ((std::vector<GLint>{0, 0, 640, 1}), viewport());
     GLfloat projection[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     for (GLfloat value : projection)
         EXPECT_TRUE(std::isfinite(value));
     // 45 degrees over an aspect of 640: the x scale is cot(22.5) / 640.
     EXPECT_NEAR(1.0 / std::tan(22.5 * M_PI / 180.0) / 640.0, projection[0], 1e-6);
-}
-
-TEST_F(XInput, AConfigureEventThatOnlyMovesTheWindowLeavesTheViewport)
-{
-    glViewport(1, 2, 3, 4);
-    sendConfigure(injector, TAV_Window::win, 50, 60, int(TAV_Window::m_width), int(TAV_Window::m_height));
-    pump();
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ((std::vector<GLint>{1, 2, 3, 4}), std::vector<GLint>(viewport, viewport + 4));
 }
 
 TEST_F(XInput, TheCursorCanBeMovedWithinTheWindowAndHidden)
@@ -190,36 +178,10 @@ TEST_F(XInput, TheCursorCanBeMovedWithinTheWindowAndHidden)
     ASSERT_TRUE(XQueryPointer(injector, TAV_Window::win, &root, &child, &rootX, &rootY, &winX, &winY, &mask));
     EXPECT_EQ(123, winX);
     EXPECT_EQ(45, winY);
-
-    EXPECT_TRUE(TAV_Window::m_showCursor);
-    TAV_Window::showCursor(false);
-    EXPECT_FALSE(TAV_Window::m_showCursor);
-    TAV_Window::showCursor(false);  // no change
-    TAV_Window::showCursor(true);
-    EXPECT_TRUE(TAV_Window::m_showCursor);
-}
-
-class XResize : public ::testing::Test {
-protected:
-    TestEngine engine;  // a normal 800x600 window
-};
-
-TEST_F(XResize, ResizingTheWindowSetsTheViewportToTheNewSize)
-{
-    ASSERT_TRUE(engine.ok());
-    Display* other = XOpenDisplay(TestXServer::sharedXvfb());
-    ASSERT_NE(nullptr, other);
-    XResizeWindow(other, TAV_Window::win, 640, 480);
-    XSync(other, False);
-    XCloseDisplay(other);
-    XSync(TAV_Window::dpy, False);
-    TAV_IO_LNX_XEvent::processEvents();
-    EXPECT_EQ(640u, TAV_Window::m_width);
-    EXPECT_EQ(480u, TAV_Window::m_height);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(640, viewport[2]);
-    EXPECT_EQ(480, viewport[3]);
+    for (bool show : {false, false, true, true}) {
+        TAV_Window::showCursor(show);
+        EXPECT_EQ(show, TAV_Window::m_showCursor);
+    }
 }
 
 }  // namespace

@@ -16,67 +16,44 @@ namespace {
 // what was deleted, how often and in which order.
 std::vector<std::string> deletions;
 
-void noteDeletion(const char* kind, const char* name)
-{
-    deletions.push_back(std::string(kind) + " " + name);
-}
-
 struct CountedMaterial : TAV_Material {
     explicit CountedMaterial(const char* name) { setName(name); }
-    ~CountedMaterial() override { noteDeletion("material", getName()); }
+    ~CountedMaterial() override { deletions.push_back(std::string("material ") + getName()); }
 };
 
 struct CountedMesh : TAV_ObjectData {
     explicit CountedMesh(const char* name) : TAV_ObjectData(3, false, false) { setName(name); }
-    ~CountedMesh() override { noteDeletion("mesh", getName()); }
+    ~CountedMesh() override { deletions.push_back(std::string("mesh ") + getName()); }
 };
 
 // A texture that never reached OpenGL: it owns no texture object, so no context is needed.
 struct CountedTexture : TAV_Texture {
     explicit CountedTexture(const char* name) { setName(name); }
-    ~CountedTexture() override { noteDeletion("texture", getName()); }
+    ~CountedTexture() override { deletions.push_back(std::string("texture ") + getName()); }
 };
 
 struct CountedObject : TAV_Object {
     explicit CountedObject(const char* name) { setName(name); }
-    ~CountedObject() override { noteDeletion("object", getName()); }
+    ~CountedObject() override { deletions.push_back(std::string("object ") + getName()); }
 };
 
-class Container : public ::testing::Test {
-protected:
-    void SetUp() override { deletions.clear(); }
-};
+using Names = std::vector<std::string>;
 
-}  // namespace
-
-TEST_F(Container, NullAndStrangersAreNeitherRegisteredNorRemovedNorDeleted)
+TEST(Container, DeletesWhatItHoldsOnceObjectsLastAndNeverWhatWasRemovedOrRefused)
 {
-    CountedTexture stranger("t");
-    auto* registered = new CountedTexture("t");
+    deletions.clear();
+    CountedTexture stranger("stranger");
+    auto removedMaterial = std::make_unique<CountedMaterial>("m");
+    auto removedMesh = std::make_unique<CountedMesh>("d");
+    auto removedTexture = std::make_unique<CountedTexture>("t");
+    auto removedObject = std::make_unique<CountedObject>("o");
     {
         TAV_Container container;
         container.addObject(nullptr);
         container.addTexture(nullptr);
         container.addMaterial(nullptr);
         container.addObjectData(nullptr);
-        EXPECT_EQ(nullptr, container.getMaterial(""));
-        EXPECT_EQ(nullptr, container.getObjectData(""));
-        EXPECT_EQ(nullptr, container.getTexture(""));
-        EXPECT_EQ(nullptr, container.getObject(""));
         EXPECT_TRUE(container.getObjects().empty());
-
-        container.addTexture(registered);
-        container.removeTexture(&stranger);
-        container.removeObject(nullptr);
-        EXPECT_EQ(registered, container.getTexture("t"));
-    }
-    EXPECT_EQ(std::vector<std::string>{"texture t"}, deletions);
-}
-
-TEST_F(Container, DeletesEveryResourceOnceWithObjectsLast)
-{
-    {
-        TAV_Container container;
         container.addObject(new CountedObject("o1"));
         container.addTexture(new CountedTexture("t1"));
         container.addMaterial(new CountedMaterial("m1"));
@@ -85,44 +62,32 @@ TEST_F(Container, DeletesEveryResourceOnceWithObjectsLast)
         container.addMaterial(new CountedMaterial("m2"));
         container.addTexture(new CountedTexture("t2"));
         container.addObjectData(new CountedMesh("d2"));
-    }
-    // Each registry is emptied newest first; the registries go materials, meshes,
-    // textures, objects.
-    const std::vector<std::string> expected = {"material m2", "material m1", "mesh d2", "mesh d1",
-                                               "texture t2", "texture t1", "object o2", "object o1"};
-    EXPECT_EQ(expected, deletions);
-}
 
-TEST_F(Container, RemovedResourcesGoBackToTheCallerAndAreNeverDeleted)
-{
-    auto material = std::make_unique<CountedMaterial>("m");
-    auto mesh = std::make_unique<CountedMesh>("d");
-    auto texture = std::make_unique<CountedTexture>("t");
-    auto object = std::make_unique<CountedObject>("o");
-    {
-        TAV_Container container;
-        container.addMaterial(material.get());
-        container.addObjectData(mesh.get());
-        container.addTexture(texture.get());
-        container.addObject(object.get());
-        container.addObject(new CountedObject("kept"));
-
-        container.removeMaterial(material.get());
-        container.removeObjectData(mesh.get());
-        container.removeTexture(texture.get());
-        container.removeObject(object.get());
+        container.addMaterial(removedMaterial.get());
+        container.addObjectData(removedMesh.get());
+        container.addTexture(removedTexture.get());
+        container.addObject(removedObject.get());
+        container.removeMaterial(removedMaterial.get());
+        container.removeObjectData(removedMesh.get());
+        container.removeTexture(removedTexture.get());
+        container.removeObject(removedObject.get());
+        container.removeTexture(&stranger);
+        container.removeObject(nullptr);
         EXPECT_EQ(nullptr, container.getMaterial("m"));
         EXPECT_EQ(nullptr, container.getObjectData("d"));
         EXPECT_EQ(nullptr, container.getTexture("t"));
         EXPECT_EQ(nullptr, container.getObject("o"));
-        ASSERT_EQ(1u, container.getObjects().size());
+        EXPECT_EQ(2u, container.getObjects().size());
     }
-    // Only the one still registered; the unique_ptrs delete the rest once (a second
-    // deletion would be a double free under AddressSanitizer).
-    EXPECT_EQ(std::vector<std::string>{"object kept"}, deletions);
+    // Each registry is emptied newest first; the registries go materials, meshes, textures,
+    // objects. The unique_ptrs delete the removed ones once more (a double free under
+    // AddressSanitizer if the container had deleted them too).
+    EXPECT_EQ((Names{"material m2", "material m1", "mesh d2", "mesh d1", "texture t2", "texture t1", "object o2",
+                     "object o1"}),
+              deletions);
 }
 
-TEST_F(Container, LookupsReturnTheMostRecentOfEqualNames)
+TEST(Container, LookupsReturnTheMostRecentOfEqualNames)
 {
     TAV_Container container;
     auto* olderTexture = new CountedTexture("brick");
@@ -134,32 +99,23 @@ TEST_F(Container, LookupsReturnTheMostRecentOfEqualNames)
     EXPECT_EQ(olderTexture, container.getTexture("brick"));
     container.addTexture(newerTexture);
 
-    auto* olderObject = new CountedObject("ship");
     auto* newerObject = new CountedObject("ship");
-    container.addObject(olderObject);
+    container.addObject(new CountedObject("ship"));
     container.addObject(newerObject);
     EXPECT_EQ(newerObject, container.getObject("ship"));
     EXPECT_EQ(newerObject, container.getObjects().front());
 
-    auto* olderMaterial = new CountedMaterial("gold");
-    auto* newerMaterial = new CountedMaterial("gold");
-    container.addMaterial(olderMaterial);
-    container.addMaterial(newerMaterial);
-    EXPECT_EQ(newerMaterial, container.getMaterial("gold"));
-
-    auto* olderMesh = new CountedMesh("hull");
     auto* newerMesh = new CountedMesh("hull");
-    container.addObjectData(olderMesh);
+    container.addObjectData(new CountedMesh("hull"));
     container.addObjectData(newerMesh);
     EXPECT_EQ(newerMesh, container.getObjectData("hull"));
     EXPECT_EQ(nullptr, container.getObjectData("hul"));
-}
 
-TEST_F(Container, AResourceWithoutANameIsFoundByTheEmptyName)
-{
-    TAV_Container container;
+    // A resource without a name is found by the empty name.
     auto* unnamed = new TAV_Material();
     container.addMaterial(unnamed);
     container.addMaterial(new CountedMaterial("named"));
     EXPECT_EQ(unnamed, container.getMaterial(""));
 }
+
+}  // namespace

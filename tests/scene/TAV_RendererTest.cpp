@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "geometry/TAV_ObjectData.h"
+#include "geometry/TAV_ObjectFactory.h"
 #include "image/TAV_Texture.h"
 #include "scene/TAV_Container.h"
 #include "scene/TAV_DefaultPass.h"
@@ -19,24 +19,6 @@
 
 namespace {
 
-// A square of side 1 in the XY plane, facing +z, built by hand so that these tests depend
-// on the mesh class only.
-TAV_ObjectData* newSquare()
-{
-    float positions[] = {-0.5f, 0.5f, 0, -0.5f, -0.5f, 0, 0.5f, 0.5f, 0,
-                         0.5f, 0.5f, 0, -0.5f, -0.5f, 0, 0.5f, -0.5f, 0};
-    auto* square = new TAV_ObjectData(6, false, false);
-    square->csetData(positions);
-    return square;
-}
-
-TAV_Material* newColour(float r, float g, float b)
-{
-    auto* material = new TAV_Material();
-    material->setColor(r, g, b);
-    return material;
-}
-
 // A texture that counts how often it is made current; it never uploads a picture.
 struct CountingTexture : TAV_Texture {
     int activations = 0;
@@ -47,8 +29,35 @@ struct CountingTexture : TAV_Texture {
     }
 };
 
+// A container of unit squares facing the viewer; the newest is drawn first.
+struct Squares {
+    TAV_Container container;
+    TAV_ObjectData* square = TAV_ObjectFactory::createPlaneData(false, false);
+    Squares() { container.addObjectData(square); }
+
+    TAV_Object* add(TAV_Material* material, TAV_ITexture* texture = nullptr, float z = -2, float scale = 1)
+    {
+        auto* object = new TAV_Object();
+        object->setData(square);
+        object->setMaterial(material);
+        object->setTexture(texture);
+        object->setScale(scale, scale, 1);
+        object->setTranslate(0, 0, z);
+        container.addObject(object);
+        return object;
+    }
+    TAV_Material* colour(float r, float g, float b, bool blended = false)
+    {
+        auto* material = new TAV_Material();
+        material->setColor(r, g, b);
+        material->enableBlending(blended);
+        container.addMaterial(material);
+        return material;
+    }
+};
+
 // A GL context with an orthographic view of x and y from -1 to 1 (the whole 800x600
-// frame), looking down -z with the near plane at 0.1 and the far plane at 100; black, cleared.
+// frame), looking down -z with the near plane at 0.1 and the far plane at 100.
 class RendererFrame : public ::testing::Test {
 protected:
     void SetUp() override
@@ -60,212 +69,114 @@ protected:
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
-    // Clears again between renderings inside one test, whatever masks they left.
+    // Clears whatever masks the last rendering left.
     void clear()
     {
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         glDepthMask(GL_TRUE);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
+    bool colourWritesOn()
+    {
+        GLboolean mask[4] = {GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE};
+        glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+        return mask[0] && mask[1] && mask[2] && mask[3];
+    }
+    float depthAt(int x, int y)
+    {
+        float depth = -1;
+        glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+        return depth;
+    }
 
     TestGLContext gl;
 };
 
-// Adds `count` objects drawing `square` with `texture` (may be null) to `container`.
-void addSquares(TAV_Container& container, TAV_ObjectData* square, TAV_ITexture* texture, int count)
+// A big red square far away (z = -50) behind a small green one near (z = -2), drawn after
+// it unless blended. The depth pass lays down depth and no colour, so the default pass
+// after it shows the nearest surface even where that one is blended (writing no depth of
+// its own) and drawn first; in a single pass the far square paints over a blended one.
+// Empty slots and objects without a mesh are skipped.
+TEST_F(RendererFrame, DepthPassThenDefaultPassShowsOnlyTheNearestSurface)
 {
-    for (int i = 0; i < count; ++i) {
-        auto* object = new TAV_Object();
-        object->setData(square);
-        object->setTexture(texture);
-        container.addObject(object);
+    enum Layout { DEPTH_THEN_DEFAULT, DEFAULT_ONLY, DEFAULT_BETWEEN_EMPTY_SLOTS, DEFAULT_RENDERER };
+    for (const bool blended : {false, true}) {
+        for (const Layout layout : {DEPTH_THEN_DEFAULT, DEFAULT_ONLY, DEFAULT_BETWEEN_EMPTY_SLOTS, DEFAULT_RENDERER}) {
+            SCOPED_TRACE(::testing::Message() << (blended ? "blended, " : "") << "layout " << layout);
+            Squares scene;
+            if (!blended)
+                scene.add(scene.colour(0, 1, 0));
+            TAV_Object* farSquare = scene.add(scene.colour(1, 0, 0), nullptr, -50, 1.5f);
+            if (blended)
+                scene.add(scene.colour(0, 1, 0, true));
+            scene.container.addObject(new TAV_Object());
+            clear();
+            TAV_Renderer renderer(layout == DEFAULT_BETWEEN_EMPTY_SLOTS ? 3 : layout == DEFAULT_ONLY ? 1 : 2);
+            renderer.setPass(layout == DEFAULT_ONLY ? 0 : 1, TAV_Renderer::PASS_DEFAULT);
+            if (layout == DEPTH_THEN_DEFAULT)
+                renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
+            if (layout == DEFAULT_RENDERER)
+                TAV_DefaultRenderer::getInstance()->renderContainer(&scene.container);
+            else
+                renderer.renderContainer(&scene.container);
+            const bool paintedOver = blended && layout != DEPTH_THEN_DEFAULT;
+            EXPECT_EQ(paintedOver ? 0xff0000ffu : 0x00ff00ffu, gl.pixel(400, 300));
+            EXPECT_EQ(0xff0000ffu, gl.pixel(400 + 250, 300));  // around the near one, the far
+            EXPECT_EQ(0x000000ffu, gl.pixel(5, 5));            // outside both, the background
+            EXPECT_TRUE(colourWritesOn());
+
+            if (layout == DEPTH_THEN_DEFAULT) {
+                // Orthographic depth is linear in distance: 2 and 50 of 0.1 .. 100.
+                EXPECT_NEAR((2 - 0.1) / 99.9, depthAt(400, 300), 1e-3);
+                EXPECT_NEAR((50 - 0.1) / 99.9, depthAt(650, 300), 1e-3);
+                EXPECT_FLOAT_EQ(1.0f, depthAt(5, 5));
+                // The depth pass alone draws no colour; renderObject() draws one object
+                // through every filled slot.
+                clear();
+                TAV_Renderer depthOnly(1);
+                depthOnly.setPass(0, TAV_Renderer::PASS_DEPTH);
+                depthOnly.renderContainer(&scene.container);
+                EXPECT_EQ(0x000000ffu, gl.pixel(400, 300));
+                EXPECT_TRUE(colourWritesOn());
+                clear();
+                renderer.getPass(1)->setup();
+                renderer.renderObject(farSquare);
+                EXPECT_EQ(0xff0000ffu, gl.pixel(400, 300));
+            }
+        }
     }
-}
-
-// A big red square far away (z = -50) and a small green one near (z = -2), both facing
-// the viewer. The near one is registered first, so it is drawn last in every pass.
-struct NearAndFar {
-    TAV_Container container;
-    TAV_Object* nearSquare;
-    TAV_Object* farSquare;
-
-    NearAndFar()
-    {
-        TAV_ObjectData* square = newSquare();
-        container.addObjectData(square);
-        TAV_Material* red = newColour(1, 0, 0);
-        TAV_Material* green = newColour(0, 1, 0);
-        container.addMaterial(red);
-        container.addMaterial(green);
-
-        nearSquare = new TAV_Object();
-        nearSquare->setData(square);
-        nearSquare->setMaterial(green);
-        nearSquare->setTranslate(0, 0, -2);
-        container.addObject(nearSquare);
-
-        farSquare = new TAV_Object();
-        farSquare->setData(square);
-        farSquare->setMaterial(red);
-        farSquare->setScale(1.5f, 1.5f, 1);
-        farSquare->setTranslate(0, 0, -50);
-        container.addObject(farSquare);
-    }
-};
-
-bool colourWritesOn()
-{
-    GLboolean mask[4] = {GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE};
-    glGetBooleanv(GL_COLOR_WRITEMASK, mask);
-    return mask[0] && mask[1] && mask[2] && mask[3];
-}
-
-float depthAt(int x, int y)
-{
-    float depth = -1;
-    glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-    return depth;
-}
-
-// Kept in the build folder, for people to look at.
-void saveFrame(const TestGLContext& gl, const std::string& name)
-{
-    tavtest::writeFramePNG(std::string(TAVLEN_BINARY_DIR) + "/" + name + ".png", gl.width(), gl.height(),
-                           gl.readPixels());
-}
-
-}  // namespace
-
-TEST_F(RendererFrame, DepthPassThenDefaultPassShowsOnlyTheNearObject)
-{
-    NearAndFar scene;
-
-    TAV_Renderer renderer(2);
-    renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
-    renderer.setPass(1, TAV_Renderer::PASS_DEFAULT);
-    renderer.renderContainer(&scene.container);
-    saveFrame(gl, "scene-near-and-far");
-
-    // The centre is covered by both squares: the near green one wins. Between the two
-    // edges only the far square lies, shown red; outside both, the black background.
-    EXPECT_EQ(0x00ff00ffu, gl.pixel(400, 300));
-    EXPECT_EQ(0xff0000ffu, gl.pixel(400 + 250, 300));
-    EXPECT_EQ(0x000000ffu, gl.pixel(5, 5));
-    EXPECT_TRUE(colourWritesOn());
-}
-
-TEST_F(RendererFrame, DepthPassKeepsFarObjectsBehindNearOnesThatWriteNoDepth)
-{
-    // A blended material writes no depth of its own, so in a single pass the far square,
-    // drawn after the near one, paints over it; the depth pass has laid the near depth down
-    // before, so the far square fails the test there.
-    const std::unique_ptr<TAV_Material> seeThrough(newColour(0, 1, 0));
-    seeThrough->enableBlending(true);
-    for (const int passCount : {1, 2}) {
-        NearAndFar scene;
-        scene.container.addMaterial(seeThrough.get());
-        scene.nearSquare->setMaterial(seeThrough.get());
-        scene.container.removeObject(scene.nearSquare);
-        scene.container.addObject(scene.nearSquare);  // now drawn first
-        clear();
-
-        TAV_Renderer renderer(passCount);
-        renderer.setPass(passCount - 1, TAV_Renderer::PASS_DEFAULT);
-        if (passCount == 2)
-            renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
-        renderer.renderContainer(&scene.container);
-        EXPECT_EQ(passCount == 2 ? 0x00ff00ffu : 0xff0000ffu, gl.pixel(400, 300)) << passCount << " passes";
-        scene.container.removeMaterial(seeThrough.get());
-    }
-}
-
-TEST_F(RendererFrame, DepthPassAloneFillsDepthButNoColour)
-{
-    NearAndFar scene;
-
-    TAV_Renderer renderer(1);
-    renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
-    renderer.renderContainer(&scene.container);
-    EXPECT_EQ(0x000000ffu, gl.pixel(400, 300));
-    EXPECT_EQ(0x000000ffu, gl.pixel(650, 300));
-    EXPECT_TRUE(colourWritesOn());
-    // Near square at 2 of 0.1 .. 100, far at 50: orthographic depth is linear in distance.
-    EXPECT_NEAR((2 - 0.1) / 99.9, depthAt(400, 300), 1e-3);
-    EXPECT_NEAR((50 - 0.1) / 99.9, depthAt(650, 300), 1e-3);
-    EXPECT_FLOAT_EQ(1.0f, depthAt(5, 5));
-}
-
-TEST_F(RendererFrame, EmptySlotsAndObjectsWithoutAMeshAreSkipped)
-{
-    NearAndFar scene;
-    scene.container.addObject(new TAV_Object());
-
-    TAV_Renderer renderer(3);
-    renderer.setPass(1, TAV_Renderer::PASS_DEFAULT);
-    renderer.renderContainer(&scene.container);
-    EXPECT_EQ(0x00ff00ffu, gl.pixel(400, 300));
-    EXPECT_EQ(0xff0000ffu, gl.pixel(650, 300));
-
-    // renderObject() draws the one object through every filled slot.
-    clear();
-    renderer.getPass(1)->setup();
-    renderer.renderObject(scene.farSquare);
-    EXPECT_EQ(0xff0000ffu, gl.pixel(400, 300));
-}
-
-TEST_F(RendererFrame, DefaultRendererDrawsTheNearObjectOverTheFarOne)
-{
-    NearAndFar scene;
-    scene.container.addObject(new TAV_Object());  // no mesh: skipped
-
-    TAV_DefaultRenderer::getInstance()->renderContainer(&scene.container);
-    EXPECT_EQ(0x00ff00ffu, gl.pixel(400, 300));
-    EXPECT_EQ(0xff0000ffu, gl.pixel(650, 300));
-    EXPECT_EQ(TAV_DefaultRenderer::getInstance(), TAV_DefaultRenderer::getInstance());
 }
 
 // The default renderer caches the current texture across a container pass; the default
 // pass does not, and activates it for every object.
 TEST_F(RendererFrame, SharedTextureIsActivatedOncePerRunByTheRendererAndPerObjectByThePass)
 {
-    TAV_Container container;
-    TAV_ObjectData* square = newSquare();
-    container.addObjectData(square);
+    Squares scene;
     auto* shared = new CountingTexture();
-    container.addTexture(shared);
-    addSquares(container, square, shared, 3);
-
+    scene.container.addTexture(shared);
+    for (int i = 0; i < 3; ++i)
+        scene.add(nullptr, shared);
     TAV_DefaultRenderer* renderer = TAV_DefaultRenderer::getInstance();
-    renderer->renderContainer(&container);
+    renderer->renderContainer(&scene.container);
     EXPECT_EQ(1, shared->activations);
-    renderer->renderContainer(&container);
+    renderer->renderContainer(&scene.container);
     EXPECT_EQ(2, shared->activations);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
 
     TAV_Renderer defaultPass;  // one slot, holding the default pass
-    defaultPass.renderContainer(&container);
+    defaultPass.renderContainer(&scene.container);
     EXPECT_EQ(5, shared->activations);
 
     // An untextured object in between breaks the run: the next one activates again.
-    addSquares(container, square, nullptr, 1);
-    addSquares(container, square, shared, 1);
-    renderer->renderContainer(&container);
+    scene.add(nullptr);
+    scene.add(nullptr, shared);
+    renderer->renderContainer(&scene.container);
     EXPECT_EQ(7, shared->activations);
 }
 
-TEST(RenderPasses, AreSharedAndCountedAndTheLastReleaseDestroysThem)
-{
-    ASSERT_EQ(0, TAV_DepthPass::getInstanceCount());
-    TAV_DepthPass* first = TAV_DepthPass::getInstance();
-    EXPECT_EQ(first, TAV_DepthPass::getInstance());
-    EXPECT_EQ(2, TAV_DepthPass::getInstanceCount());
-    first->deleteInstance();
-    first->deleteInstance();
-    EXPECT_EQ(0, TAV_DepthPass::getInstanceCount());
-}
-
+// Passes are shared and reference-counted: each filled slot holds one reference, and the
+// last release destroys the pass. Bad slots are ignored, unknown types empty the slot.
 TEST(RenderPasses, RenderersHoldOneReferencePerFilledSlot)
 {
     ASSERT_EQ(0, TAV_DefaultPass::getInstanceCount());
@@ -274,47 +185,33 @@ TEST(RenderPasses, RenderersHoldOneReferencePerFilledSlot)
         TAV_Renderer single;
         EXPECT_EQ(1, TAV_DefaultPass::getInstanceCount());
         TAV_Renderer twoPass(2);
-        EXPECT_EQ(2, twoPass.getPassCount());
         EXPECT_EQ(nullptr, twoPass.getPass(0));
         twoPass.setPass(0, TAV_Renderer::PASS_DEPTH);
         twoPass.setPass(1, TAV_Renderer::PASS_DEFAULT);
         TAV_DepthPass* depth = TAV_DepthPass::getInstance();
         EXPECT_EQ(depth, twoPass.getPass(0));
+        EXPECT_EQ(2, TAV_DepthPass::getInstanceCount());
         depth->deleteInstance();
-        EXPECT_EQ(1, TAV_DepthPass::getInstanceCount());
         EXPECT_EQ(2, TAV_DefaultPass::getInstanceCount());
         EXPECT_EQ(single.getPass(0), twoPass.getPass(1));
-    }
-    // The last renderer holding each pass destroyed it.
-    EXPECT_EQ(0, TAV_DefaultPass::getInstanceCount());
-    EXPECT_EQ(0, TAV_DepthPass::getInstanceCount());
-}
 
-TEST(RenderPasses, SetPassIgnoresBadSlotsEmptiesOnUnknownTypesAndReleasesWhatItReplaces)
-{
-    {
-        TAV_Renderer renderer(2);
-        renderer.setPass(0, TAV_Renderer::PASS_DEPTH);
-        renderer.setPass(1, TAV_Renderer::PASS_DEFAULT);
-
-        renderer.setPass(5, TAV_Renderer::PASS_DEFAULT);
-        renderer.setPass(-1, TAV_Renderer::PASS_DEFAULT);
-        EXPECT_EQ(1, TAV_DefaultPass::getInstanceCount());
-        EXPECT_EQ(nullptr, renderer.getPass(5));
-
-        renderer.setPass(0, 7);
-        EXPECT_EQ(nullptr, renderer.getPass(0));
+        twoPass.setPass(5, TAV_Renderer::PASS_DEFAULT);
+        twoPass.setPass(-1, TAV_Renderer::PASS_DEFAULT);
+        EXPECT_EQ(2, TAV_DefaultPass::getInstanceCount());
+        EXPECT_EQ(nullptr, twoPass.getPass(5));
+        twoPass.setPass(0, 7);
+        EXPECT_EQ(nullptr, twoPass.getPass(0));
         EXPECT_EQ(0, TAV_DepthPass::getInstanceCount());
-
         // Refilling a slot with the pass it holds keeps exactly one reference.
-        renderer.setPass(1, TAV_Renderer::PASS_DEFAULT);
+        twoPass.setPass(1, TAV_Renderer::PASS_DEFAULT);
+        EXPECT_EQ(2, TAV_DefaultPass::getInstanceCount());
+        twoPass.setPass(1, TAV_Renderer::PASS_DEPTH);
         EXPECT_EQ(1, TAV_DefaultPass::getInstanceCount());
-        renderer.setPass(1, TAV_Renderer::PASS_DEPTH);
-        EXPECT_EQ(0, TAV_DefaultPass::getInstanceCount());
         EXPECT_EQ(1, TAV_DepthPass::getInstanceCount());
     }
+    EXPECT_EQ(0, TAV_DefaultPass::getInstanceCount());
     EXPECT_EQ(0, TAV_DepthPass::getInstanceCount());
-
-    TAV_Renderer none(-3);
-    EXPECT_EQ(0, none.getPassCount());
+    EXPECT_EQ(0, TAV_Renderer(-3).getPassCount());
 }
+
+}  // namespace
