@@ -185,36 +185,6 @@ TEST_F(EffectsTest, NoiseRepeatsEvery400PixelsAtScaleOne)
     EXPECT_GE(differsAtHalf, samples * 8 / 10);
 }
 
-TEST_F(EffectsTest, Enable2DAndDisable2DLeaveBothMatrixStacksAsTheyWere)
-{
-    GLfloat projectionBefore[16];
-    GLint projectionDepth = 0;
-    GLint modelviewDepth = 0;
-    glGetFloatv(GL_PROJECTION_MATRIX, projectionBefore);
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &projectionDepth);
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &modelviewDepth);
-
-    scene->enable2D(0.0f, 800.0f, 600.0f, 0.0f);
-    GLfloat ortho[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, ortho);
-    EXPECT_FLOAT_EQ(ortho[0], 2.0f / 800.0f);
-    EXPECT_FLOAT_EQ(ortho[5], -2.0f / 600.0f);  // y points down
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
-    scene->disable2D();
-
-    GLfloat projectionAfter[16];
-    GLint depth = 0;
-    glGetFloatv(GL_PROJECTION_MATRIX, projectionAfter);
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(projectionAfter[i], projectionBefore[i]) << i;
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
-    EXPECT_EQ(depth, projectionDepth);
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    EXPECT_EQ(depth, modelviewDepth);
-}
-
 TEST_F(EffectsTest, OpeningLogoSharpensAsTheMusicTimeNears10500AndThenPulses)
 {
     // The base level the last of the 16 layers was drawn with: at 0 ms the layers from 9 on
