@@ -259,20 +259,13 @@ TEST(Music, WaveOutputCarriesTheDecodedTrackUnbrokenAcrossAVerySlowFrame)
         ASSERT_GE(frames[i].musicMs, frames[i - 1].musicMs) << "frame " << i;
     EXPECT_GT(frames.back().musicMs, trackMs + 300.0) << "the clock runs on after the track";
 
-    // The samples of the WAVE file's data chunk.
+    // The samples of the WAVE file's data chunk (OpenAL Soft writes it last, after "fmt ").
     std::ifstream in(wave, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<int16_t> written;
-    for (size_t at = 12; at + 8 <= bytes.size();) {  // after "RIFF", size, "WAVE"
-        uint32_t chunkBytes = 0;
-        memcpy(&chunkBytes, bytes.data() + at + 4, 4);
-        if (bytes.compare(at, 4, "data") == 0) {
-            written.resize((std::min(bytes.size(), at + 8 + chunkBytes) - at - 8) / 2);
-            memcpy(written.data(), bytes.data() + at + 8, written.size() * 2);
-            break;
-        }
-        at += 8 + chunkBytes + (chunkBytes & 1);
-    }
+    const size_t data = bytes.find("data", 12);
+    ASSERT_NE(std::string::npos, data);
+    std::vector<int16_t> written((bytes.size() - data - 8) / 2);
+    memcpy(written.data(), bytes.data() + data + 8, written.size() * 2);
     ASSERT_GT(written.size(), expected.size());
     // The file starts when the output opens; the track starts where its first 256 frames are.
     auto matchesAt = [&](size_t at, size_t count) {
