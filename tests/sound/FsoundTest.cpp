@@ -236,18 +236,16 @@ TEST(Music, WaveOutputCarriesTheDecodedTrackUnbrokenAcrossAVerySlowFrame)
     ASSERT_EQ(size_t(trackMs / 1000.0 * 44100) * 2, expected.size());
 
     std::vector<Frame> frames;
-    double playAfterInitStartMs = 0.0, playAfterInitEndMs = 0.0;
+    double playAfterInitStartMs = 0.0;
     {
         SoundSession session;
         const Clock::time_point initStart = Clock::now();
         ASSERT_TRUE(FSOUND_Init(44100, 1, 1));
-        const Clock::time_point initEnd = Clock::now();
         FSOUND_STREAM* stream = FSOUND_Stream_Open(track.c_str(), FSOUND_2D, 0, 0);
         ASSERT_FALSE(stream->isSilent());
         sleepMs(150.0);  // the output runs, silent, until Play
         const Clock::time_point playStart = Clock::now();
         playAfterInitStartMs = msSince(initStart);
-        playAfterInitEndMs = msSince(initEnd);
         FSOUND_Stream_Play(FSOUND_FREE, stream);
         // Past the end of the track, with one frame in the middle that takes a second: longer
         // than all the music queued, so only a feeder of its own keeps the music going.
@@ -284,11 +282,12 @@ TEST(Music, WaveOutputCarriesTheDecodedTrackUnbrokenAcrossAVerySlowFrame)
             ASSERT_EQ(0, written[i]) << "sound outside the track, sample " << i;
         }
     }
-    // The file starts during FSOUND_Init; the track with the mixer block after the last one
-    // done at Play, which began up to an update (23 ms) plus the mixer's lateness earlier.
+    // The file starts during FSOUND_Init, the track at Play, give or take a mixer update
+    // (23 ms). On a loaded machine the wave writer falls behind the wall clock, so of the
+    // 150 ms of silence before Play only half are required: a track started at Open has none.
     const double trackStartMs = start / 2 / 44.1;
-    EXPECT_LE(trackStartMs, playAfterInitStartMs + 1.0);
-    EXPECT_GE(trackStartMs, playAfterInitEndMs - 40.0);
+    EXPECT_LE(trackStartMs, playAfterInitStartMs + 30.0);
+    EXPECT_GE(trackStartMs, 75.0);
 }
 
 TEST(Music, WithoutAnOutputTheClockRunsSilentlyAndOneLineSaysWhy)
