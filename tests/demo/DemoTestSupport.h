@@ -7,6 +7,7 @@
 #include <GL/gl.h>
 #include <unistd.h>  // Required for: chdir()
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,31 +32,33 @@ inline std::unique_ptr<DemoPlayer> startPlayer(double frameTimeMs = 20.0)
         return nullptr;
     }
     auto player = std::make_unique<DemoPlayer>(frameTimeMs);
-    // The GL driver, loaded with the context, stays mapped to the end, so LeakSanitizer can
-    // name its caches.
+    // The GL driver stays mapped to the end, so LeakSanitizer can name its caches.
     tavtest::pinGLDriverLibraries();
     return player;
 }
 
-// Writes the player's last frame to PNG, where tavtest::framePath() keeps frames for a person
-// to look at.
+// Writes the player's last frame where tavtest::framePath() keeps frames for people to see.
 inline void keepFrame(DemoPlayer& player, const std::string& name)
 {
     tavtest::writeFramePNG(tavtest::framePath(name + ".png"), DemoPlayer::WIDTH, DemoPlayer::HEIGHT, player.readFrame());
 }
 
-// A 64 x 64 picture whose upper half (the picture's top rows) is one colour and lower half
-// another, clamped at its edges; the caller deletes it.
+// A 64 x 64 picture whose upper half (the picture's top rows) is one RGBA colour and lower
+// half another, clamped at its edges; the caller deletes it.
 inline TAV_Texture* twoBandTexture(const uint8_t top[4], const uint8_t bottom[4])
 {
     auto* image = new TAV_ImageData(64, 64, 4);
-    for (int row = 0; row < 64; ++row)
-        for (int column = 0; column < 64; ++column)
-            for (int c = 0; c < 4; ++c)
-                image->m_data[(row * 64 + column) * 4 + c] = row < 32 ? top[c] : bottom[c];
+    for (int i = 0; i < 64 * 64 * 4; ++i)
+        image->m_data[i] = i < 32 * 64 * 4 ? top[i % 4] : bottom[i % 4];
     auto* texture = new TAV_Texture(image);
     texture->setTexWrapParametri(GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
     return texture;
+}
+
+inline TAV_Texture* solidTexture(uint8_t r, uint8_t g, uint8_t b)
+{
+    const uint8_t colour[4] = {r, g, b, 255};
+    return twoBandTexture(colour, colour);
 }
 
 // Whether every channel of a is within `tolerance` of b (0xRRGGBBAA, alpha ignored).
@@ -71,7 +74,7 @@ inline bool near(uint32_t a, uint32_t b, int tolerance)
 
 inline uint32_t rgb(int r, int g, int b) { return (uint32_t(r) << 24) | (uint32_t(g) << 16) | (uint32_t(b) << 8) | 0xff; }
 
-// The brightest and darkest channel value in a rectangle of the last frame (GL coordinates).
+// The darkest and brightest channel value in a rectangle of a frame (GL coordinates).
 struct Range {
     int low = 255;
     int high = 0;
@@ -83,10 +86,8 @@ inline Range channelRange(const std::vector<uint8_t>& frame, int x0, int y0, int
         for (int x = x0; x < x1; ++x)
             for (int c = 0; c < 3; ++c) {
                 const int v = frame[(size_t(y) * DemoPlayer::WIDTH + x) * 4 + c];
-                if (v < range.low)
-                    range.low = v;
-                if (v > range.high)
-                    range.high = v;
+                range.low = std::min(range.low, v);
+                range.high = std::max(range.high, v);
             }
     return range;
 }

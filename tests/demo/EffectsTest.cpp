@@ -4,6 +4,8 @@
 #include "DemoTestSupport.h"
 
 #include <cmath>
+#include <functional>
+#include <vector>
 
 #include "LoadObject.h"
 #include "image/TAV_Texture.h"
@@ -50,25 +52,51 @@ protected:
     LoadObject* scene = nullptr;
 };
 
-TEST_F(EffectsTest, FlashIsOpaqueAtItsStartAndHalfFadedAfter160Ms)
+TEST_F(EffectsTest, OverlaysCoverWhatTheyShouldWithTheRightStrength)
 {
-    scene->flash(1000, 1000, true);
-    EXPECT_TRUE(near(player->pixel(400, 300), rgb(255, 255, 255), 1));
-    EXPECT_TRUE(near(player->pixel(0, 0), rgb(255, 255, 255), 1));
-
-    // A black flash 160 ms old over white: alpha 80/160 = 0.5.
-    clearTo(1.0f, 1.0f, 1.0f);
-    scene->flash(1000, 1160, false);
-    EXPECT_TRUE(near(player->pixel(400, 300), rgb(128, 128, 128), 2)) << std::hex << player->pixel(400, 300);
-    demotest::keepFrame(*player, "demo-flash-half");
-
-    // 800 ms: alpha 0.1; a flash that has not started yet shows nothing.
-    clearTo(1.0f, 1.0f, 1.0f);
-    scene->flash(1000, 1800, false);
-    EXPECT_TRUE(near(player->pixel(400, 300), rgb(230, 230, 230), 2));
-    clearTo(1.0f, 1.0f, 1.0f);
-    scene->flash(1000, 900, false);
-    EXPECT_TRUE(near(player->pixel(400, 300), rgb(255, 255, 255), 1));
+    const uint8_t red[4] = {255, 0, 0, 255}, blue[4] = {0, 0, 255, 255}, white[4] = {255, 255, 255, 255};
+    TAV_Texture* const redOverBlue = demotest::twoBandTexture(red, blue);
+    TAV_Texture* const allWhite = demotest::twoBandTexture(white, white);
+    TAV_Texture* const address = scene->m_urlTexture;
+    struct Probe { int x, y; uint32_t rgb; int tolerance = 2; };
+    struct Case {
+        const char* what;
+        float background;  // grey level the frame is cleared to first
+        std::function<void()> draw;
+        std::vector<Probe> probes;
+    };
+    const uint32_t W = rgb(255, 255, 255), K = rgb(0, 0, 0), R = rgb(255, 0, 0), B = rgb(0, 0, 255);
+    const Case cases[] = {
+        {"a white flash at its start is opaque", 0.0f, [&] { scene->flash(1000, 1000, true); }, {{400, 300, W}, {0, 0, W}}},
+        // A black flash 160 ms old: alpha 80/160 = 0.5; at 800 ms 0.1; before its start nothing.
+        {"a black flash 160 ms old", 1.0f, [&] { scene->flash(1000, 1160, false); }, {{400, 300, rgb(128, 128, 128)}}},
+        {"a black flash 800 ms old", 1.0f, [&] { scene->flash(1000, 1800, false); }, {{400, 300, rgb(230, 230, 230)}}},
+        {"a flash not yet started", 1.0f, [&] { scene->flash(1000, 900, false); }, {{400, 300, W}}},
+        // The picture's top at the top of the screen, the corners covered.
+        {"a text layer over the whole frame", 0.0f, [&] { scene->textLayer(400, 300, 800, 600, redOverBlue, false); },
+         {{400, 590, R}, {400, 10, B}, {0, 599, R}, {799, 0, B}}},
+        {"a mask", 0.0f, [&] { scene->mask(allWhite); },
+         {{0, 44, W}, {400, 555, W}, {799, 44, W}, {0, 43, K}, {400, 556, K}, {799, 556, K}}},
+        // The closing's address alone once the cards have faded: 512 pixels wide.
+        {"the closing at 8250 ms", 0.0f, [&] { scene->m_urlTexture = allWhite;
+                                                scene->date(8250);
+                                                scene->m_urlTexture = address; },
+         {{400, 300, W}, {650, 300, W}, {662, 300, K}}},
+        // No dots draw nothing; one dot of 50 pixels, 1000 ms at 0.2 pixels per ms from x = 60.
+        {"a row of no dots", 0.0f, [&] { scene->hDot(0, 1000, 0, 60, 300, 60, 50, 0.2f); }, {{260, 300, K}}},
+        {"a row of one dot", 0.0f, [&] { scene->m_dotColor[0] = scene->m_dotColor[1] = scene->m_dotColor[2] = scene->m_dotColor[3] = 1.0f;
+                                         scene->hDot(0, 1000, 1, 60, 300, 60, 50, 0.2f); },
+         {{260, 300, W, 127}, {60, 300, K}}},
+    };
+    for (const Case& c : cases) {
+        clearTo(c.background, c.background, c.background);
+        c.draw();
+        for (const Probe& p : c.probes)
+            EXPECT_TRUE(near(player->pixel(p.x, p.y), p.rgb, p.tolerance)) << c.what << " at " << p.x << ", " << p.y << ": "
+                                                                 << std::hex << player->pixel(p.x, p.y);
+    }
+    delete redOverBlue;
+    delete allWhite;
 }
 
 TEST_F(EffectsTest, RadialBlurSmearsOutwardWith25FadingLayers)
@@ -121,34 +149,6 @@ TEST_F(EffectsTest, ShakeByNothingLeavesTheFrameUnchangedButClearsToBlack)
     EXPECT_EQ(clear[3], 1.0f);
 }
 
-TEST_F(EffectsTest, TextLayerOverTheWholeFrameShowsThePictureUpright)
-{
-    const uint8_t red[4] = {255, 0, 0, 255};
-    const uint8_t blue[4] = {0, 0, 255, 255};
-    TAV_Texture* picture = demotest::twoBandTexture(red, blue);
-    scene->textLayer(400, 300, 800, 600, picture, false);
-    demotest::keepFrame(*player, "demo-text-layer");
-    EXPECT_TRUE(near(player->pixel(400, 590), rgb(255, 0, 0), 1));  // top of the screen: the picture's top
-    EXPECT_TRUE(near(player->pixel(400, 10), rgb(0, 0, 255), 1));
-    EXPECT_TRUE(near(player->pixel(0, 599), rgb(255, 0, 0), 1));    // the corners are covered
-    EXPECT_TRUE(near(player->pixel(799, 0), rgb(0, 0, 255), 1));
-    delete picture;
-}
-
-TEST_F(EffectsTest, MaskCoversExactlyTheVisibleBand)
-{
-    const uint8_t white[4] = {255, 255, 255, 255};
-    TAV_Texture* picture = demotest::twoBandTexture(white, white);
-    scene->mask(picture);
-    for (int x : {0, 400, 799}) {
-        EXPECT_TRUE(near(player->pixel(x, 44), rgb(255, 255, 255), 1)) << x;
-        EXPECT_TRUE(near(player->pixel(x, 555), rgb(255, 255, 255), 1)) << x;
-        EXPECT_TRUE(near(player->pixel(x, 43), rgb(0, 0, 0), 1)) << x;
-        EXPECT_TRUE(near(player->pixel(x, 556), rgb(0, 0, 0), 1)) << x;
-    }
-    delete picture;
-}
-
 TEST_F(EffectsTest, NoiseRepeatsEvery400PixelsAtScaleOne)
 {
     // A picture of two colours, top half and bottom half, in place of the grain: at scale 1
@@ -185,36 +185,6 @@ TEST_F(EffectsTest, NoiseRepeatsEvery400PixelsAtScaleOne)
     EXPECT_GE(differsAtHalf, samples * 8 / 10);
 }
 
-TEST_F(EffectsTest, Enable2DAndDisable2DLeaveBothMatrixStacksAsTheyWere)
-{
-    GLfloat projectionBefore[16];
-    GLint projectionDepth = 0;
-    GLint modelviewDepth = 0;
-    glGetFloatv(GL_PROJECTION_MATRIX, projectionBefore);
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &projectionDepth);
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &modelviewDepth);
-
-    scene->enable2D(0.0f, 800.0f, 600.0f, 0.0f);
-    GLfloat ortho[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, ortho);
-    EXPECT_FLOAT_EQ(ortho[0], 2.0f / 800.0f);
-    EXPECT_FLOAT_EQ(ortho[5], -2.0f / 600.0f);  // y points down
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
-    scene->disable2D();
-
-    GLfloat projectionAfter[16];
-    GLint depth = 0;
-    glGetFloatv(GL_PROJECTION_MATRIX, projectionAfter);
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(projectionAfter[i], projectionBefore[i]) << i;
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
-    EXPECT_EQ(depth, projectionDepth);
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    EXPECT_EQ(depth, modelviewDepth);
-}
-
 TEST_F(EffectsTest, OpeningLogoSharpensAsTheMusicTimeNears10500AndThenPulses)
 {
     // The base level the last of the 16 layers was drawn with: at 0 ms the layers from 9 on
@@ -232,34 +202,6 @@ TEST_F(EffectsTest, OpeningLogoSharpensAsTheMusicTimeNears10500AndThenPulses)
     EXPECT_EQ(lastLevel(10550), 3);
     EXPECT_EQ(lastLevel(10490), 0);  // level 0 - 1 is never set below 0
     demotest::keepFrame(*player, "demo-start-logo");
-}
-
-TEST_F(EffectsTest, DotRowOfNoDotsDrawsNothingAndARowMovesWithTime)
-{
-    const std::vector<uint8_t> before = player->readFrame();
-    scene->hDot(0, 1000, 0, 60, 300, 60, 50, 0.2f);
-    EXPECT_EQ(player->readFrame(), before);
-
-    // One dot of 50 pixels, 1000 ms at 0.2 pixels per ms from x = 60: centred on x = 260.
-    scene->m_dotColor[0] = scene->m_dotColor[1] = scene->m_dotColor[2] = scene->m_dotColor[3] = 1.0f;
-    scene->hDot(0, 1000, 1, 60, 300, 60, 50, 0.2f);
-    demotest::keepFrame(*player, "demo-dot");
-    EXPECT_GT(tavtest::red(player->pixel(260, 300)), 128);
-    EXPECT_EQ(tavtest::red(player->pixel(60, 300)), 0);
-}
-
-TEST_F(EffectsTest, ClosingShowsOnlyTheAddressOnceTheCardsHaveFaded)
-{
-    const uint8_t white[4] = {255, 255, 255, 255};
-    TAV_Texture* address = demotest::twoBandTexture(white, white);
-    TAV_Texture* const original = scene->m_urlTexture;
-    scene->m_urlTexture = address;
-    scene->date(8250);  // m_dateTime from 0 to 8250
-    EXPECT_TRUE(near(player->pixel(400, 300), rgb(255, 255, 255), 1));
-    EXPECT_TRUE(near(player->pixel(400 + 250, 300), rgb(255, 255, 255), 1));  // 512 wide
-    EXPECT_TRUE(near(player->pixel(400 + 262, 300), rgb(0, 0, 0), 1));
-    scene->m_urlTexture = original;
-    delete address;
 }
 
 TEST_F(EffectsTest, EverySequenceLeavesTheMatrixStacksBalanced)

@@ -1,5 +1,5 @@
-// Particle swarms: the order of their random draws, ageing and respawning, the random walk,
-// and how textured and point swarms look on screen (pixels read back, frames written to PNG).
+// Particle swarms: ageing, respawning and the random walk, and how textured and point
+// swarms look on screen (pixels read back).
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>  // Required for: projection, clear, blending, state queries
@@ -11,34 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "DemoTestSupport.h"
 #include "Particle.h"
 #include "geometry/TAV_ObjectData.h"
-#include "image/TAV_PNGLoader.h"
 #include "image/TAV_Texture.h"
 #include "math/TAV_MATH_Util.h"
-#include "support/AllocationCounter.h"
-#include "support/TestFiles.h"
 #include "support/TestGLContext.h"
 
 namespace {
 
 const uint32_t BACKGROUND = 0x000000ffu;
-
-// A 32 x 32 sprite whose upper half is red and lower half blue, to tell upright from upside down.
-std::vector<uint8_t> redOverBlue()
-{
-    std::vector<uint8_t> rgba(32 * 32 * 4);
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < 32; ++x) {
-            uint8_t* p = &rgba[size_t(y * 32 + x) * 4];
-            p[0] = y < 16 ? 255 : 0;
-            p[1] = 0;
-            p[2] = y < 16 ? 0 : 255;
-            p[3] = 255;
-        }
-    }
-    return rgba;
-}
 
 // Pixel overlay with the y axis pointing down, as the demo draws its swarms.
 void usePixelOverlay()
@@ -64,21 +46,6 @@ int countPixels(const std::vector<uint8_t>& frame, uint32_t rgba)
     return n;
 }
 
-TEST(ParticleSwarm, DrawsXThenYThenAgeForEachParticleInTurn)
-{
-    srand(1234);
-    Particle swarm(3, 10000, 1.5f, 40.0f, nullptr, 0.0f, 0.0f, 0.0f, 0.5f);
-    srand(1234);
-    for (int i = 0; i < 3; ++i) {
-        const float x = TAV_MATH_Util::randomfP(800.0f);
-        const float y = TAV_MATH_Util::randomfP(600.0f);
-        const int age = int(TAV_MATH_Util::randomfP(10000.0f));
-        EXPECT_EQ(x, swarm.m_positions[2 * i]) << "particle " << i;
-        EXPECT_EQ(y, swarm.m_positions[2 * i + 1]) << "particle " << i;
-        EXPECT_EQ(age, swarm.m_ages[i]) << "particle " << i;
-    }
-}
-
 TEST(ParticleSwarm, RespawnsPastItsLifetimeButNotAtIt)
 {
     Particle swarm(2, 10000, 1.5f, 40.0f, nullptr, 1.0f, 1.0f, 1.0f, 1.0f);
@@ -99,37 +66,6 @@ TEST(ParticleSwarm, RespawnsPastItsLifetimeButNotAtIt)
     EXPECT_EQ(300.0f + TAV_MATH_Util::randomf(1.5f) * 20.0f, swarm.m_positions[3]);
 }
 
-TEST(ParticleSwarm, AFrameTimeOfZeroMovesNothingAndOnlyExpiresTheOverAged)
-{
-    Particle swarm(50, 10000, 1.5f, 40.0f, nullptr, 1.0f, 1.0f, 1.0f, 1.0f);
-    swarm.m_ages[7] = 10005;
-    const std::vector<float> before(swarm.m_positions, swarm.m_positions + 100);
-    const std::vector<int> agesBefore(swarm.m_ages, swarm.m_ages + 50);
-    swarm.update(0);
-    for (int i = 0; i < 50; ++i) {
-        if (i == 7)
-            continue;
-        EXPECT_EQ(before[size_t(2 * i)], swarm.m_positions[2 * i]) << "particle " << i;
-        EXPECT_EQ(before[size_t(2 * i + 1)], swarm.m_positions[2 * i + 1]) << "particle " << i;
-        EXPECT_EQ(agesBefore[size_t(i)], swarm.m_ages[i]) << "particle " << i;
-    }
-    EXPECT_EQ(5, swarm.m_ages[7]);
-}
-
-TEST(ParticleSwarm, WandersAtMostHalfItsSpeedPerMillisecondOnEachAxis)
-{
-    Particle swarm(500, 10000, 1.5f, 40.0f, nullptr, 1.0f, 1.0f, 1.0f, 1.0f);
-    for (int i = 0; i < 500; ++i)
-        swarm.m_ages[i] = 0;
-    const std::vector<float> before(swarm.m_positions, swarm.m_positions + 1000);
-    swarm.update(10);
-    float largest = 0.0f;
-    for (size_t i = 0; i < before.size(); ++i)
-        largest = std::max(largest, std::fabs(swarm.m_positions[i] - before[i]));
-    EXPECT_LE(largest, 0.75f * 10.0f);
-    EXPECT_GT(largest, 0.5f * 10.0f) << "the steps use the whole range";
-}
-
 class ParticleDrawing : public ::testing::Test {
 protected:
     void SetUp() override
@@ -138,22 +74,6 @@ protected:
         usePixelOverlay();
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
-    }
-
-    // Loads a picture through the demo's own PNG loader: one made here, or (without pixels)
-    // the generated one of that name in the build's data/.
-    std::unique_ptr<TAV_Texture> loadPicture(const std::string& name, int sizePx = 0, const std::vector<uint8_t>& rgba = {})
-    {
-        std::string path = std::string(TAVLEN_BINARY_DIR) + "/data/" + name;
-        if (!rgba.empty()) {
-            path = tavtest::scratchDir() + "/particles/" + name;
-            EXPECT_TRUE(tavtest::writePicturePNG(path, sizePx, sizePx, rgba));
-        }
-        std::unique_ptr<TAV_Texture> picture(TAV_PNGLoader::loadPNG(path.c_str(), false));
-        // Clamped as the demo clamps its sprite, so the edges do not bleed in from the
-        // opposite side.
-        picture->setTexWrapParametri(GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
-        return picture;
     }
 
     TestGLContext gl;
@@ -175,21 +95,17 @@ TEST_F(ParticleDrawing, PointSwarmHasNoSpriteAndDrawsOnePointPerParticle)
     EXPECT_EQ(BACKGROUND, pixelAt(gl, 250, 200));
     // Three squares of 6 x 6 pixels, nothing else.
     EXPECT_EQ(3 * 36, countPixels(gl.readPixels(), 0xff0000ffu));
-}
-
-TEST_F(ParticleDrawing, SetColorTakesEffectAtTheNextDraw)
-{
-    Particle swarm(1, 10000, 1.0f, 8.0f, nullptr, 0.0f, 0.0f, 0.0f, 0.5f);
-    swarm.m_positions[0] = 200.0f;
-    swarm.m_positions[1] = 200.0f;
+    // A new colour takes effect at the next draw.
     swarm.setColor(1.0f, 1.0f, 1.0f, 1.0f);
     swarm.draw();
-    EXPECT_EQ(0xffffffffu, pixelAt(gl, 200, 200));
+    EXPECT_EQ(0xffffffffu, pixelAt(gl, 400, 300));
 }
 
 TEST_F(ParticleDrawing, TexturedSwarmDrawsUprightSpritesOfItsSize)
 {
-    std::unique_ptr<TAV_Texture> picture = loadPicture("red-over-blue.png", 32, redOverBlue());
+    // Red over blue, to tell upright from upside down.
+    const uint8_t red[4] = {255, 0, 0, 255}, blue[4] = {0, 0, 255, 255};
+    const std::unique_ptr<TAV_Texture> picture(demotest::twoBandTexture(red, blue));
     Particle swarm(2, 10000, 1.0f, 40.0f, picture.get(), 1.0f, 1.0f, 1.0f, 1.0f);
     ASSERT_TRUE(swarm.m_textured);
     ASSERT_NE(nullptr, swarm.m_sprite);
@@ -213,58 +129,6 @@ TEST_F(ParticleDrawing, TexturedSwarmDrawsUprightSpritesOfItsSize)
     EXPECT_EQ(BACKGROUND, pixelAt(gl, 200, 172));
     // Exactly two squares of 40 x 40 pixels are covered.
     EXPECT_EQ(2 * 40 * 40, 800 * 600 - countPixels(gl.readPixels(), BACKGROUND));
-}
-
-TEST_F(ParticleDrawing, UpdateAndDrawAllocateNothing)
-{
-    if (!tavtest::AllocationCounter::available())
-        GTEST_SKIP() << "operator new belongs to the sanitizer in this build";
-    std::unique_ptr<TAV_Texture> picture = loadPicture("cow_white.png");
-    Particle sprites(200, 10000, 1.5f, 40.0f, picture.get(), 0.0f, 0.0f, 0.0f, 0.5f);
-    Particle points(200, 100, 1.5f, 4.0f, nullptr, 1.0f, 1.0f, 1.0f, 1.0f);
-    // One round first: the GL driver builds its shader variants on first use.
-    for (int round = 0; round < 2; ++round) {
-        tavtest::AllocationCounter counter;
-        sprites.update(16);
-        points.update(160);
-        sprites.draw();
-        points.draw();
-        sprites.setColor(1.0f, 0.38f, 0.08f, 1.0f);
-        if (round == 1) {
-            EXPECT_EQ(0, counter.count());
-        }
-    }
-}
-
-TEST_F(ParticleDrawing, DemoSwarmsLookRight)
-{
-    // The demo's two swarms over a white frame: 1500 black cows at half opacity and 80
-    // orange ones, after a second of wandering. Written for people to look at.
-    std::unique_ptr<TAV_Texture> cow = loadPicture("cow_white.png");
-    Particle shadows(1500, 10000, 1.5f, 40.0f, cow.get(), 0.0f, 0.0f, 0.0f, 0.5f);
-    Particle oranges(80, 10000, 1.0f, 50.0f, cow.get(), 1.0f, 0.38f, 0.08f, 1.0f);
-    for (int frame = 0; frame < 60; ++frame) {
-        shadows.update(16);
-        oranges.update(16);
-    }
-    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    shadows.draw();
-    oranges.draw();
-    const std::vector<uint8_t> frame = gl.readPixels();
-    ASSERT_TRUE(tavtest::writeFramePNG(tavtest::framePath("particles.png"), gl.width(), gl.height(), frame));
-    // Half-opaque black over white is mid grey, twice over darker still; orange is opaque.
-    EXPECT_GT(countPixels(frame, 0xffffffffu), 800 * 600 / 50) << "some white shows between the cows";
-    int orange = 0, shaded = 0;
-    for (size_t i = 0; i < frame.size(); i += 4) {
-        orange += frame[i] == 255 && std::abs(int(frame[i + 1]) - 97) <= 1 && std::abs(int(frame[i + 2]) - 20) <= 1;
-        shaded += frame[i] < 200 && frame[i] == frame[i + 1] && frame[i] == frame[i + 2];
-    }
-    EXPECT_GT(orange, 80 * 400);
-    EXPECT_GT(shaded, 800 * 600 / 4);
 }
 
 }  // namespace

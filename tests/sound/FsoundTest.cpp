@@ -1,14 +1,13 @@
 // The music calls on the real audio stack: OpenAL Soft with its null output (real time, no
 // sound), its wave-file output, an output that cannot open, files that cannot be played, and
-// the clock seam. Tracks are made by the tests with libvorbisenc.
+// the clock seam. Tracks are made here with the asset generator's Ogg writer.
 //
 // OpenAL Soft reads its configuration (ALSOFT_DRIVERS, ALSOFT_CONF) once per process, so each
 // test that needs its own output must be the first in its process to start OpenAL; CTest runs
 // every test in a process of its own. Run together in one process, the later ones skip.
 #include <gtest/gtest.h>
 
-#include <unistd.h>    // Required for: dup(), dup2(), close()
-
+#include <unistd.h>             // Required for: dup(), dup2(), close()
 #include <vorbis/vorbisfile.h>  // Required for: ov_fopen(), ov_read(): the reference decode
 
 #include <algorithm>
@@ -18,15 +17,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "Dsp.h"
 #include "SoundStream.h"
+#include "VorbisWriter.h"
 #include "fsound.h"
-#include "support/TestGLContext.h"
-#include "support/TestOggTone.h"
+#include "support/TestGLContext.h"  // Required for: tavtest::scratchDir()
 
 namespace {
 
@@ -42,49 +42,44 @@ void sleepMs(double ms)
     std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms));
 }
 
-// This test process's scratch folder (each test runs in a process of its own), removed at exit.
-struct TempDir {
-    std::string file(const std::string& name) const { return tavtest::scratchDir() + "/" + name; }
-};
+std::string scratch(const std::string& name)
+{
+    return tavtest::scratchDir() + "/" + name;
+}
 
-// Everything written to stderr (by us, OpenAL or libasound) while it lives.
-class StderrCapture {
-public:
-    explicit StderrCapture(const std::string& path) : m_path(path)
-    {
-        fflush(stderr);
-        m_savedFd = dup(2);
-        FILE* file = fopen(path.c_str(), "w");
-        dup2(fileno(file), 2);
-        fclose(file);
+// `seconds` of a 440 Hz tone left and 660 Hz right at half amplitude, as cosines so the
+// track starts at full level and its start is easy to find in an output.
+std::string writeTone(double seconds)
+{
+    dsp::Stereo tone(size_t(seconds * 44100));
+    for (size_t i = 0; i < tone.frames(); ++i) {
+        tone.left[i] = 0.5f * float(std::cos(2.0 * M_PI * 440.0 * double(i) / 44100.0));
+        tone.right[i] = 0.5f * float(std::cos(2.0 * M_PI * 660.0 * double(i) / 44100.0));
     }
-    ~StderrCapture() { restore(); }
+    const std::string path = scratch("tone.ogg");
+    writeVorbis(path, tone, VorbisSettings());
+    return path;
+}
 
-    // Stops capturing and returns the lines written.
-    std::vector<std::string> lines()
-    {
-        restore();
-        std::ifstream in(m_path);
-        std::vector<std::string> result;
-        for (std::string line; std::getline(in, line);)
-            result.push_back(line);
-        return result;
-    }
-
-private:
-    void restore()
-    {
-        if (m_savedFd < 0)
-            return;
-        fflush(stderr);
-        dup2(m_savedFd, 2);
-        close(m_savedFd);
-        m_savedFd = -1;
-    }
-
-    std::string m_path;
-    int m_savedFd = -1;
-};
+// The lines written to stderr (by us, OpenAL or libasound) while `action` runs.
+std::vector<std::string> stderrLinesOf(const std::function<void()>& action)
+{
+    const std::string path = scratch("stderr.txt");
+    fflush(stderr);
+    const int savedFd = dup(2);
+    FILE* file = fopen(path.c_str(), "w");
+    dup2(fileno(file), 2);
+    fclose(file);
+    action();
+    fflush(stderr);
+    dup2(savedFd, 2);
+    close(savedFd);
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
 
 // Closes the library at the end of a test, also when it fails, and turns the seam off.
 struct SoundSession {
@@ -95,91 +90,39 @@ struct SoundSession {
     }
 };
 
-// The output chosen for this process, empty until a test chooses one.
-std::string g_openALDrivers;
-
-// Chooses OpenAL Soft's output for this process; false when another one has been chosen
-// already. A configuration file makes every choice a new one.
-bool configureOpenAL(const char* drivers, const std::string& configPath = "")
+// Chooses OpenAL Soft's output for this process; false when OpenAL may have read its
+// configuration already (a configuration file makes every choice a new one).
+bool configureOpenAL(const char* drivers, const std::string& config = "")
 {
-    if (!g_openALDrivers.empty())
-        return g_openALDrivers == drivers && configPath.empty();
-    g_openALDrivers = configPath.empty() ? drivers : "(configured)";
+    static std::string chosen;
+    if (!chosen.empty())
+        return chosen == drivers && config.empty();
+    chosen = config.empty() ? drivers : "(configured)";
     unsetenv("ALSOFT_LOGLEVEL");  // the library's own quiet mode is part of what is tested
     setenv("ALSOFT_DRIVERS", drivers, 1);
-    if (!configPath.empty())
-        setenv("ALSOFT_CONF", configPath.c_str(), 1);
+    if (!config.empty()) {
+        std::ofstream(scratch("alsoft.conf")) << config;
+        setenv("ALSOFT_CONF", scratch("alsoft.conf").c_str(), 1);
+    }
     return true;
 }
 
-void writeText(const std::string& path, const std::string& text)
-{
-    std::ofstream(path) << text;
-}
-
-// The whole track as libvorbisfile decodes it, 16-bit interleaved.
-std::vector<int16_t> decodeAll(const std::string& path)
-{
-    std::vector<int16_t> samples;
-    OggVorbis_File file;
-    if (ov_fopen(path.c_str(), &file) != 0)
-        return samples;
-    char chunk[8192];
-    int link = 0;
-    for (long got; (got = ov_read(&file, chunk, sizeof chunk, 0, 2, 1, &link)) != 0;) {
-        if (got < 0)
-            continue;
-        const int16_t* values = reinterpret_cast<const int16_t*>(chunk);
-        samples.insert(samples.end(), values, values + got / 2);
-    }
-    ov_clear(&file);
-    return samples;
-}
-
-// The samples of a 16-bit WAVE file (the data chunk, however the header is laid out).
-std::vector<int16_t> readWaveSamples(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<int16_t> samples;
-    size_t at = 12;  // "RIFF", size, "WAVE"
-    while (at + 8 <= bytes.size()) {
-        uint32_t chunkBytes = 0;
-        memcpy(&chunkBytes, bytes.data() + at + 4, 4);
-        if (bytes.compare(at, 4, "data") == 0) {
-            const size_t begin = at + 8;
-            const size_t end = std::min(bytes.size(), begin + chunkBytes);
-            samples.resize((end - begin) / 2);
-            memcpy(samples.data(), bytes.data() + begin, samples.size() * 2);
-            break;
-        }
-        at += 8 + chunkBytes + (chunkBytes & 1);
-    }
-    return samples;
-}
-
 // One frame of a frame loop: the wall time just before the clock was read, its reading, and
-// how long the read took by the wall clock (long only when the test was preempted).
+// how long the read took (long only when the test was preempted: such reads are not judged).
 struct Frame {
     double wallMs;
     int musicMs;
     double readMs;
+    bool clean() const { return readMs < 0.5; }
 };
-
-// A reading taken without being preempted: its wall time is the clock's own moment.
-bool isClean(const Frame& frame)
-{
-    return frame.readMs < 0.5;
-}
 
 // Reads the clock once per `frameMs` until `untilMs` after `start`; the frame that starts at
 // `stallAtMs` takes `stallMs`, like a frame that loads something. Like a real frame loop, a
 // late frame delays the next one rather than being followed by one at once.
-std::vector<Frame> runFrames(FSOUND_STREAM* stream, Clock::time_point start, double untilMs,
-                             double frameMs, double stallAtMs, double stallMs)
+std::vector<Frame> runFrames(FSOUND_STREAM* stream, Clock::time_point start, double untilMs, double frameMs,
+                             double stallAtMs, double stallMs)
 {
     std::vector<Frame> frames;
-    frames.reserve(static_cast<size_t>(untilMs / frameMs) + 16);
     bool stalled = false;
     for (double nextMs = msSince(start); nextMs < untilMs;) {
         std::this_thread::sleep_until(start + std::chrono::duration_cast<Clock::duration>(
@@ -196,6 +139,24 @@ std::vector<Frame> runFrames(FSOUND_STREAM* stream, Clock::time_point start, dou
     return frames;
 }
 
+// A silent stream's clock: 0 until Play, then the wall clock.
+void expectWallClockFromPlay(const std::vector<FSOUND_STREAM*>& streams)
+{
+    for (FSOUND_STREAM* stream : streams) {
+        EXPECT_TRUE(stream->isSilent());
+        EXPECT_EQ(0, FSOUND_Stream_GetTime(stream)) << "the clock starts at Play";
+    }
+    const Clock::time_point playStart = Clock::now();
+    for (FSOUND_STREAM* stream : streams)
+        FSOUND_Stream_Play(FSOUND_FREE, stream);
+    sleepMs(250.0);
+    const double wallMs = msSince(playStart);
+    for (FSOUND_STREAM* stream : streams) {
+        EXPECT_LE(FSOUND_Stream_GetTime(stream), wallMs + 1.0);
+        EXPECT_GE(FSOUND_Stream_GetTime(stream), wallMs - 5.0);
+    }
+}
+
 } // namespace
 
 TEST(Music, NullOutputClockIsSmoothMonotonicAndKeepsToTheWallClock)
@@ -203,17 +164,11 @@ TEST(Music, NullOutputClockIsSmoothMonotonicAndKeepsToTheWallClock)
     if (!configureOpenAL("null"))
         GTEST_SKIP() << "OpenAL was started earlier in this process; run through ctest";
     SoundSession session;
-    TempDir dir;
-    const std::string track = dir.file("tones.ogg");
-    ASSERT_TRUE(tavtest::writeToneOgg(track, 14.0));
-
+    const std::string track = writeTone(10.0);
     ASSERT_TRUE(FSOUND_Init(44100, 1, 1));
-    const Clock::time_point openStart = Clock::now();
     FSOUND_STREAM* stream = FSOUND_Stream_Open(track.c_str(), FSOUND_2D, 0, 0);
-    const double openMs = msSince(openStart);
     ASSERT_NE(nullptr, stream);
     ASSERT_FALSE(stream->isSilent());
-
     // The demo opens the music six seconds before it starts it; three are given here, so the
     // device clock is known when the music starts.
     sleepMs(3000.0);
@@ -221,51 +176,35 @@ TEST(Music, NullOutputClockIsSmoothMonotonicAndKeepsToTheWallClock)
 
     const Clock::time_point playStart = Clock::now();
     EXPECT_EQ(0, FSOUND_Stream_Play(FSOUND_FREE, stream));
-    const std::vector<Frame> frames = runFrames(stream, playStart, 10500.0, 1000.0 / 60, 5000.0, 200.0);
+    const std::vector<Frame> frames = runFrames(stream, playStart, 6000.0, 1000.0 / 60, 3000.0, 200.0);
     const double latencyMs = stream->outputLatencyMs();
-
     size_t first = 0;  // the first frame that hears music
     while (first < frames.size() && frames[first].musicMs == 0)
         ++first;
     ASSERT_LT(first, frames.size()) << "the clock never started";
 
-    int decreases = 0, repeats = 0, interrupted = 0, steps = 0;
-    double worstStepErrorMs = 0.0, sumStepErrorMs = 0.0;
-    double lowestLeadMs = 1e9, highestLeadMs = -1e9;
+    int decreases = 0, repeats = 0;
+    double worstStepErrorMs = 0.0, lowestLeadMs = 1e9, highestLeadMs = -1e9;
     for (size_t i = 1; i < frames.size(); ++i) {
         const int stepMs = frames[i].musicMs - frames[i - 1].musicMs;
         decreases += stepMs < 0;
         if (i <= first)
             continue;
         repeats += stepMs == 0;
-        interrupted += !isClean(frames[i]);
-        if (!isClean(frames[i]) || !isClean(frames[i - 1]))
-            continue;
-        const double stepErrorMs = std::fabs(stepMs - (frames[i].wallMs - frames[i - 1].wallMs));
-        worstStepErrorMs = std::max(worstStepErrorMs, stepErrorMs);
-        sumStepErrorMs += stepErrorMs;
-        ++steps;
+        if (frames[i].clean() && frames[i - 1].clean())
+            worstStepErrorMs = std::max(worstStepErrorMs, std::fabs(stepMs - (frames[i].wallMs - frames[i - 1].wallMs)));
     }
-    for (size_t i = first; i < frames.size(); ++i) {
-        if (!isClean(frames[i]))
-            continue;
-        const double leadMs = frames[i].musicMs - frames[i].wallMs;
-        lowestLeadMs = std::min(lowestLeadMs, leadMs);
-        highestLeadMs = std::max(highestLeadMs, leadMs);
-    }
-    const double driftMs = highestLeadMs - lowestLeadMs;
-
-    printf("[ figures  ] open %.2f ms, output latency %.1f ms, first sound read %.1f ms after Play\n",
-           openMs, latencyMs, frames[first].wallMs);
-    printf("[ figures  ] %zu frames over %.1f s (%d reads preempted, not judged): step error max "
-           "%.2f ms, mean %.3f ms; drift %.2f ms\n",
-           frames.size(), (frames.back().wallMs - frames[first].wallMs) / 1000.0, interrupted,
-           worstStepErrorMs, sumStepErrorMs / steps, driftMs);
-
+    for (size_t i = first; i < frames.size(); ++i)
+        if (frames[i].clean()) {
+            lowestLeadMs = std::min(lowestLeadMs, frames[i].musicMs - frames[i].wallMs);
+            highestLeadMs = std::max(highestLeadMs, frames[i].musicMs - frames[i].wallMs);
+        }
+    printf("[ figures  ] output latency %.1f ms, first sound read %.1f ms after Play, worst step error %.2f ms, "
+           "drift %.2f ms\n", latencyMs, frames[first].wallMs, worstStepErrorMs, highestLeadMs - lowestLeadMs);
     EXPECT_EQ(0, decreases);
     EXPECT_EQ(0, repeats) << "consecutive frames read the same time";
     EXPECT_LE(worstStepErrorMs, 2.0);
-    EXPECT_LT(driftMs, 5.0);
+    EXPECT_LT(highestLeadMs - lowestLeadMs, 5.0);
     // The music is heard one output latency after it is mixed. OpenAL starts a source with
     // the mixer block after the last one done, whose time began up to one update (23 ms)
     // plus the mixer's lateness (12 ms) before Play: so the clock trails Play by the latency
@@ -278,34 +217,35 @@ TEST(Music, NullOutputClockIsSmoothMonotonicAndKeepsToTheWallClock)
 
 TEST(Music, WaveOutputCarriesTheDecodedTrackUnbrokenAcrossAVerySlowFrame)
 {
-    TempDir dir;
-    const std::string wave = dir.file("out.wav");
-    const std::string config = dir.file("alsoft.conf");
+    const std::string wave = scratch("out.wav");
     // 16-bit stereo at the track's rate with nothing added to the signal, so every sample of
     // the track reaches the file unchanged.
-    writeText(config, "[general]\nfrequency = 44100\nchannels = stereo\nsample-type = int16\n"
-                      "dither = false\noutput-limiter = false\n[wave]\nfile = " + wave + "\n");
-    if (!configureOpenAL("wave", config))
+    if (!configureOpenAL("wave", "[general]\nfrequency = 44100\nchannels = stereo\nsample-type = int16\n"
+                                 "dither = false\noutput-limiter = false\n[wave]\nfile = " + wave + "\n"))
         GTEST_SKIP() << "OpenAL was started earlier in this process; run through ctest";
-    const std::string track = dir.file("tones.ogg");
     const double trackMs = 1500.0;
-    ASSERT_TRUE(tavtest::writeToneOgg(track, trackMs / 1000.0));
-    const std::vector<int16_t> expected = decodeAll(track);
-    ASSERT_EQ(static_cast<size_t>(trackMs / 1000.0 * 44100) * 2, expected.size());
+    const std::string track = writeTone(trackMs / 1000.0);
+    std::vector<int16_t> expected;  // the track as libvorbisfile decodes it
+    OggVorbis_File file;
+    ASSERT_EQ(0, ov_fopen(track.c_str(), &file));
+    char chunk[8192];
+    int link = 0;
+    for (long got; (got = ov_read(&file, chunk, sizeof chunk, 0, 2, 1, &link)) > 0;)
+        expected.insert(expected.end(), reinterpret_cast<int16_t*>(chunk), reinterpret_cast<int16_t*>(chunk + got));
+    ov_clear(&file);
+    ASSERT_EQ(size_t(trackMs / 1000.0 * 44100) * 2, expected.size());
 
     std::vector<Frame> frames;
-    double playAfterInitStartMs = 0.0, playAfterInitEndMs = 0.0;
+    double playAfterInitStartMs = 0.0;
     {
         SoundSession session;
         const Clock::time_point initStart = Clock::now();
         ASSERT_TRUE(FSOUND_Init(44100, 1, 1));
-        const Clock::time_point initEnd = Clock::now();
         FSOUND_STREAM* stream = FSOUND_Stream_Open(track.c_str(), FSOUND_2D, 0, 0);
         ASSERT_FALSE(stream->isSilent());
         sleepMs(150.0);  // the output runs, silent, until Play
         const Clock::time_point playStart = Clock::now();
         playAfterInitStartMs = msSince(initStart);
-        playAfterInitEndMs = msSince(initEnd);
         FSOUND_Stream_Play(FSOUND_FREE, stream);
         // Past the end of the track, with one frame in the middle that takes a second: longer
         // than all the music queued, so only a feeder of its own keeps the music going.
@@ -317,133 +257,85 @@ TEST(Music, WaveOutputCarriesTheDecodedTrackUnbrokenAcrossAVerySlowFrame)
         ASSERT_GE(frames[i].musicMs, frames[i - 1].musicMs) << "frame " << i;
     EXPECT_GT(frames.back().musicMs, trackMs + 300.0) << "the clock runs on after the track";
 
-    const std::vector<int16_t> written = readWaveSamples(wave);
+    // The samples of the WAVE file's data chunk (OpenAL Soft writes it last, after "fmt ").
+    std::ifstream in(wave, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t data = bytes.find("data", 12);
+    ASSERT_NE(std::string::npos, data);
+    std::vector<int16_t> written((bytes.size() - data - 8) / 2);
+    memcpy(written.data(), bytes.data() + data + 8, written.size() * 2);
     ASSERT_GT(written.size(), expected.size());
     // The file starts when the output opens; the track starts where its first 256 frames are.
-    size_t startSample = 0;
-    const size_t probe = 512;
     auto matchesAt = [&](size_t at, size_t count) {
         for (size_t i = 0; i < count; ++i)
             if (std::abs(written[at + i] - expected[i]) > 1)
                 return false;
         return true;
     };
-    while (startSample + expected.size() <= written.size() && !matchesAt(startSample, probe))
-        startSample += 2;
-    ASSERT_LE(startSample + expected.size(), written.size()) << "the track is not in the file";
-    size_t mismatches = 0, firstMismatch = 0;
-    for (size_t i = 0; i < expected.size(); ++i) {
-        if (std::abs(written[startSample + i] - expected[i]) > 1 && mismatches++ == 0)
-            firstMismatch = i;
+    size_t start = 0;
+    while (start + expected.size() <= written.size() && !matchesAt(start, 512))
+        start += 2;
+    ASSERT_LE(start + expected.size(), written.size()) << "the track is not in the file";
+    EXPECT_TRUE(matchesAt(start, expected.size())) << "the track is broken";
+    for (size_t i = 0; i < written.size(); ++i) {
+        if (i < start || i >= start + expected.size()) {
+            ASSERT_EQ(0, written[i]) << "sound outside the track, sample " << i;
+        }
     }
-    EXPECT_EQ(0u, mismatches) << "first at frame " << firstMismatch / 2;
-    for (size_t i = 0; i < startSample; ++i)
-        ASSERT_EQ(0, written[i]) << "sound before the track, sample " << i;
-    for (size_t i = startSample + expected.size(); i < written.size(); ++i)
-        ASSERT_EQ(0, written[i]) << "sound after the track, sample " << i;
-    // The file starts when the output starts, during FSOUND_Init; the track starts with the
-    // mixer block after the last one done at Play, which began up to an update (23 ms) plus
-    // the mixer's lateness (12 ms) earlier.
-    const double trackStartMs = startSample / 2 / 44.1;
-    EXPECT_LE(trackStartMs, playAfterInitStartMs + 1.0);
-    EXPECT_GE(trackStartMs, playAfterInitEndMs - 40.0);
-    printf("[ figures  ] the track starts %.1f ms into the wave file (Play %.1f ms after Init), "
-           "%zu frames match\n", trackStartMs, playAfterInitStartMs, expected.size() / 2);
+    // The file starts during FSOUND_Init, the track at Play, give or take a mixer update
+    // (23 ms). On a loaded machine the wave writer falls behind the wall clock, so of the
+    // 150 ms of silence before Play only half are required: a track started at Open has none.
+    const double trackStartMs = start / 2 / 44.1;
+    EXPECT_LE(trackStartMs, playAfterInitStartMs + 30.0);
+    EXPECT_GE(trackStartMs, 75.0);
 }
 
 TEST(Music, WithoutAnOutputTheClockRunsSilentlyAndOneLineSaysWhy)
 {
-    TempDir dir;
-    const std::string config = dir.file("alsoft.conf");
     // ALSA with a device that does not exist: OpenAL Soft and libasound both have plenty to
     // say about it, on any machine.
-    writeText(config, "[alsa]\ndevice = tavlen-no-such-device\n");
-    if (!configureOpenAL("alsa", config))
+    if (!configureOpenAL("alsa", "[alsa]\ndevice = tavlen-no-such-device\n"))
         GTEST_SKIP() << "OpenAL was started earlier in this process; run through ctest";
     SoundSession session;
-    const std::string track = dir.file("tones.ogg");
-    ASSERT_TRUE(tavtest::writeToneOgg(track, 1.0));
-
-    StderrCapture capture(dir.file("stderr.txt"));
-    EXPECT_FALSE(FSOUND_Init(44100, 1, 1));
-    FSOUND_STREAM* stream = FSOUND_Stream_Open(track.c_str(), FSOUND_2D, 0, 0);
-    ASSERT_NE(nullptr, stream);
-    EXPECT_TRUE(stream->isSilent());
-    sleepMs(100.0);
-    EXPECT_EQ(0, FSOUND_Stream_GetTime(stream)) << "the clock starts at Play";
-    const Clock::time_point playStart = Clock::now();
-    FSOUND_Stream_Play(FSOUND_FREE, stream);
-    sleepMs(300.0);
-    const double wallMs = msSince(playStart);
-    const int musicMs = FSOUND_Stream_GetTime(stream);
-    const std::vector<std::string> lines = capture.lines();
-
-    EXPECT_LE(musicMs, wallMs + 1.0);
-    EXPECT_GE(musicMs, wallMs - 5.0);
+    const std::string track = writeTone(1.0);
+    const std::vector<std::string> lines = stderrLinesOf([&] {
+        EXPECT_FALSE(FSOUND_Init(44100, 1, 1));
+        FSOUND_STREAM* stream = FSOUND_Stream_Open(track.c_str(), FSOUND_2D, 0, 0);
+        ASSERT_NE(nullptr, stream);
+        expectWallClockFromPlay({stream});
+    });
     ASSERT_EQ(1u, lines.size()) << "first line: " << (lines.empty() ? "" : lines[0]);
     EXPECT_NE(std::string::npos, lines[0].find("no audio output")) << lines[0];
 }
 
-TEST(Music, MissingOrUnreadableFilesPlaySilentlyWithOneLineEach)
+TEST(Music, UnplayableFilesRunSilentlyWithOneLineEachAndTheManualClockOverridesAll)
 {
-    if (!configureOpenAL("null"))
-        GTEST_SKIP() << "OpenAL was started earlier in this process; run through ctest";
+    configureOpenAL("null");  // any output will do, so an earlier choice is fine too
     SoundSession session;
-    TempDir dir;
-    const std::string missing = dir.file("missing.ogg");
-    const std::string garbage = dir.file("garbage.ogg");
-    writeText(garbage, std::string(20000, 'x'));
-
-    ASSERT_TRUE(FSOUND_Init(44100, 1, 1));
-    StderrCapture capture(dir.file("stderr.txt"));
-    FSOUND_STREAM* missingStream = FSOUND_Stream_Open(missing.c_str(), FSOUND_2D, 0, 0);
-    FSOUND_STREAM* garbageStream = FSOUND_Stream_Open(garbage.c_str(), FSOUND_2D, 0, 0);
-    ASSERT_NE(nullptr, missingStream);
-    ASSERT_NE(nullptr, garbageStream);
-    EXPECT_TRUE(missingStream->isSilent());
-    EXPECT_TRUE(garbageStream->isSilent());
-    EXPECT_EQ(0, FSOUND_Stream_GetTime(missingStream));
-
-    const Clock::time_point playStart = Clock::now();
-    FSOUND_Stream_Play(FSOUND_FREE, missingStream);
-    FSOUND_Stream_Play(FSOUND_FREE, garbageStream);
-    sleepMs(250.0);
-    const double wallMs = msSince(playStart);
-    for (FSOUND_STREAM* stream : {missingStream, garbageStream}) {
-        const int musicMs = FSOUND_Stream_GetTime(stream);
-        EXPECT_LE(musicMs, wallMs + 1.0);
-        EXPECT_GE(musicMs, wallMs - 5.0);
-    }
-    const std::vector<std::string> lines = capture.lines();
+    const std::string missing = scratch("missing.ogg"), garbage = scratch("garbage.ogg");
+    std::ofstream(garbage) << std::string(20000, 'x');
+    FSOUND_Init(44100, 1, 1);
+    FSOUND_STREAM* streams[2] = {};
+    const std::vector<std::string> lines = stderrLinesOf([&] {
+        streams[0] = FSOUND_Stream_Open(missing.c_str(), FSOUND_2D, 0, 0);
+        streams[1] = FSOUND_Stream_Open(garbage.c_str(), FSOUND_2D, 0, 0);
+        ASSERT_TRUE(streams[0] && streams[1]);
+        expectWallClockFromPlay({streams[0], streams[1]});
+    });
     ASSERT_EQ(2u, lines.size());
     EXPECT_NE(std::string::npos, lines[0].find(missing)) << lines[0];
     EXPECT_NE(std::string::npos, lines[0].find("No such file")) << lines[0];
     EXPECT_NE(std::string::npos, lines[1].find("not an Ogg Vorbis file")) << lines[1];
-}
 
-TEST(Music, ManualClockReplacesThePositionOfEveryStreamUntilSwitchedOff)
-{
-    configureOpenAL("null");  // any output will do, so an earlier choice is fine too
-    SoundSession session;
-    TempDir dir;
-    const std::string track = dir.file("tones.ogg");
-    ASSERT_TRUE(tavtest::writeToneOgg(track, 2.0));
-    FSOUND_Init(44100, 1, 1);
-    FSOUND_STREAM* stream = FSOUND_Stream_Open(track.c_str(), FSOUND_2D, 0, 0);
-
+    // The seam the deterministic player uses: every stream reads the time it is given.
     FSOUND_SetManualClock(true);
-    EXPECT_EQ(0, FSOUND_Stream_GetTime(stream)) << "the manual time starts at 0";
+    EXPECT_EQ(0, FSOUND_Stream_GetTime(streams[0])) << "the manual time starts at 0";
     FSOUND_SetManualTime(19000);
-    EXPECT_EQ(19000, FSOUND_Stream_GetTime(stream));
+    EXPECT_EQ(19000, FSOUND_Stream_GetTime(streams[1]));
     EXPECT_EQ(19000, FSOUND_Stream_GetTime(nullptr));
-    FSOUND_Stream_Play(FSOUND_FREE, stream);
-    sleepMs(100.0);
-    EXPECT_EQ(19000, FSOUND_Stream_GetTime(stream)) << "playing does not move it";
     FSOUND_SetManualTime(12000);
-    EXPECT_EQ(12000, FSOUND_Stream_GetTime(stream)) << "the test may move it back";
-
+    EXPECT_EQ(12000, FSOUND_Stream_GetTime(streams[0])) << "the test may move it back";
     FSOUND_SetManualClock(false);
-    const int musicMs = FSOUND_Stream_GetTime(stream);
-    EXPECT_GE(musicMs, 0);
-    EXPECT_LT(musicMs, 1000) << "the real clock again";
+    EXPECT_LT(FSOUND_Stream_GetTime(streams[0]), 1000) << "the real clock again";
+    EXPECT_GT(FSOUND_Stream_GetTime(streams[0]), 200);
 }

@@ -1,7 +1,7 @@
 #include "support/AllocationCounter.h"
 
-#include <cstdlib>  // Required for: malloc(), free()
-#include <new>      // Required for: std::bad_alloc, std::nothrow_t
+#include <cstdlib>  // Required for: malloc()
+#include <new>      // Required for: std::bad_alloc
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -20,50 +20,14 @@ thread_local long allocationsOnThisThread = 0;
 
 #ifndef TAVTEST_ASAN
 
-// The counting replacements. Array and nothrow forms are counted too; every form gets its
-// memory from malloc, so the default operator delete (free) releases it.
+// The counting replacement. libstdc++'s array and nothrow forms call this one, and its
+// operator delete releases with free(), which matches the malloc here.
 void* operator new(std::size_t size)
 {
     ++allocationsOnThisThread;
     if (void* p = std::malloc(size ? size : 1))
         return p;
     throw std::bad_alloc();
-}
-
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    ++allocationsOnThisThread;
-    return std::malloc(size ? size : 1);
-}
-
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    return operator new(size, std::nothrow);
-}
-
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete[](void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-
-void operator delete[](void* p, std::size_t) noexcept
-{
-    std::free(p);
 }
 
 #endif

@@ -3,11 +3,8 @@
 
 #include "support/TestFiles.h"
 
-#include <limits.h>    // Required for: PATH_MAX
 #include <sys/stat.h>  // Required for: mkdir()
-#include <unistd.h>    // Required for: chdir(), getcwd()
 
-#include <algorithm>  // Required for: std::copy_n()
 #include <cerrno>
 #include <csetjmp>  // Required for: setjmp(), libpng's error return
 #include <cstdio>
@@ -17,8 +14,9 @@
 // Required for: writeFramePNG(), scratchDir()
 #include "support/TestGLContext.h"
 
-namespace tavtest {
+namespace {
 
+// Creates `path` and its missing parents; true when the folder exists afterwards.
 bool makeDirectories(const std::string& path)
 {
     for (size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
@@ -31,6 +29,10 @@ bool makeDirectories(const std::string& path)
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
+
+}  // namespace
+
+namespace tavtest {
 
 bool writePNG(const std::string& path, const PNGRecipe& recipe)
 {
@@ -64,7 +66,7 @@ bool writePNG(const std::string& path, const PNGRecipe& recipe)
     return true;
 }
 
-bool writePicturePNG(const std::string& path, int width, int height, const std::vector<uint8_t>& rgbaTopDown)
+bool writeFramePNG(const std::string& path, int width, int height, const std::vector<uint8_t>& rgbaBottomUp)
 {
     const size_t slash = path.rfind('/');
     if (slash != std::string::npos && slash > 0 && !makeDirectories(path.substr(0, slash)))
@@ -73,21 +75,12 @@ bool writePicturePNG(const std::string& path, int width, int height, const std::
     recipe.width = width;
     recipe.height = height;
     recipe.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
-    const size_t rowBytes = size_t(width) * 4;
-    for (int y = 0; y < height; ++y)
-        recipe.rows.emplace_back(rgbaTopDown.begin() + ptrdiff_t(size_t(y) * rowBytes),
-                                 rgbaTopDown.begin() + ptrdiff_t(size_t(y + 1) * rowBytes));
-    return writePNG(path, recipe);
-}
-
-bool writeFramePNG(const std::string& path, int width, int height, const std::vector<uint8_t>& rgbaBottomUp)
-{
     // OpenGL reads the bottom row first; the file starts with the top one.
     const size_t rowBytes = size_t(width) * 4;
-    std::vector<uint8_t> topDown(rgbaBottomUp.size());
-    for (int y = 0; y < height; ++y)
-        std::copy_n(&rgbaBottomUp[size_t(y) * rowBytes], rowBytes, &topDown[size_t(height - 1 - y) * rowBytes]);
-    return writePicturePNG(path, width, height, topDown);
+    for (int y = height - 1; y >= 0; --y)
+        recipe.rows.emplace_back(rgbaBottomUp.begin() + ptrdiff_t(size_t(y) * rowBytes),
+                                 rgbaBottomUp.begin() + ptrdiff_t(size_t(y + 1) * rowBytes));
+    return writePNG(path, recipe);
 }
 
 std::string framePath(const std::string& name)
@@ -96,27 +89,6 @@ std::string framePath(const std::string& name)
     const std::string dir = kept && *kept ? std::string(kept) : scratchDir();
     makeDirectories(dir);
     return dir + "/" + name;
-}
-
-ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& path)
-{
-    char current[PATH_MAX];
-    if (!getcwd(current, sizeof(current))) {
-        ADD_FAILURE() << "cannot read the working directory";
-        return;
-    }
-    previous = current;
-    if (chdir(path.c_str()) != 0) {
-        ADD_FAILURE() << "cannot change into " << path;
-        return;
-    }
-    changed = true;
-}
-
-ScopedWorkingDirectory::~ScopedWorkingDirectory()
-{
-    if (changed && chdir(previous.c_str()) != 0)
-        ADD_FAILURE() << "cannot change back into " << previous;
 }
 
 }  // namespace tavtest

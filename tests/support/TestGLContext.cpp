@@ -76,11 +76,6 @@ uint32_t TestGLContext::pixel(int x, int y) const
     return tavtest::readBackPixel(x, y);
 }
 
-void TestGLContext::swap()
-{
-    glXSwapBuffers(dpy, win);
-}
-
 namespace tavtest {
 
 // GLVND unloads the Mesa vendor library and its driver when the display closes. LeakSanitizer

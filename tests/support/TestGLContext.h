@@ -30,14 +30,11 @@ public:
 
     int width() const { return widthPx; }
     int height() const { return heightPx; }
-    Display* display() const { return dpy; }
-    Window window() const { return win; }
 
     // The back buffer, read with glReadPixels (call before swapping).
     std::vector<uint8_t> readPixels() const;
     // One pixel of the back buffer; (0, 0) is the bottom left.
     uint32_t pixel(int x, int y) const;  // 0xRRGGBBAA
-    void swap();
 
 private:
     Display* dpy = nullptr;

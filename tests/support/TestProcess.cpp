@@ -6,7 +6,6 @@
 #include <sys/wait.h>    // Required for: waitpid()
 #include <unistd.h>      // Required for: fork(), execve(), chdir(), dup2()
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -47,13 +46,6 @@ TestProcess::~TestProcess()
 void TestProcess::setEnv(const std::string& name, const std::string& value)
 {
     envSet[name] = value;
-    envUnset.erase(std::remove(envUnset.begin(), envUnset.end(), name), envUnset.end());
-}
-
-void TestProcess::unsetEnv(const std::string& name)
-{
-    envSet.erase(name);
-    envUnset.push_back(name);
 }
 
 bool TestProcess::start()
@@ -73,8 +65,7 @@ bool TestProcess::start()
     for (char** e = environ; *e; ++e) {
         const std::string entry = *e;
         const std::string name = entry.substr(0, entry.find('='));
-        if (envSet.count(name) == 0
-            && std::find(envUnset.begin(), envUnset.end(), name) == envUnset.end())
+        if (envSet.count(name) == 0)
             envText.push_back(entry);
     }
     for (const auto& variable : envSet)
@@ -158,28 +149,13 @@ int TestProcess::exitCode() const
     return exited() ? WEXITSTATUS(status) : -1;
 }
 
-bool TestProcess::killedBySignal() const
-{
-    return ended && WIFSIGNALED(status);
-}
-
-int TestProcess::termSignal() const
-{
-    return killedBySignal() ? WTERMSIG(status) : 0;
-}
-
-bool TestProcess::dumpedCore() const
-{
-    return killedBySignal() && WCOREDUMP(status);
-}
-
 std::string TestProcess::describeEnd() const
 {
     if (!ended)
         return "still running";
     if (exited())
         return "exit " + std::to_string(exitCode());
-    return "signal " + std::to_string(termSignal()) + (dumpedCore() ? " (core dumped)" : "");
+    return "signal " + std::to_string(WTERMSIG(status)) + (WCOREDUMP(status) ? " (core dumped)" : "");
 }
 
 std::string TestProcess::stdoutText() const

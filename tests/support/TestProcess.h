@@ -1,8 +1,7 @@
 // TestProcess: runs a program as a child of the test, with chosen environment variables and
 // working directory, and captures its stdout, stderr and exit status.
 //
-// The child inherits the test's environment plus the variables set here (and minus those
-// unset), reads /dev/null, and dies with the test process (parent-death signal), so an
+// The child inherits the test's environment plus the variables set here, reads /dev/null, and dies with the test process (parent-death signal), so an
 // interrupted test leaves no program behind. The destructor kills (SIGKILL) and reaps a child
 // that is still running. Not thread-safe; one object per child.
 #pragma once
@@ -22,7 +21,6 @@ public:
 
     // Before start(): the child's variables and working directory.
     void setEnv(const std::string& name, const std::string& value);
-    void unsetEnv(const std::string& name);
     void setWorkDir(const std::string& dir) { workDir = dir; }
 
     // Starts the child. False (with the reason in error()) when it could not be forked; a
@@ -40,9 +38,6 @@ public:
     // After the child ended:
     bool exited() const;      // ended by exit() or return from main
     int exitCode() const;     // its status, 0..255 (-1 when it did not exit)
-    bool killedBySignal() const;
-    int termSignal() const;   // the signal that ended it (0 when it exited)
-    bool dumpedCore() const;
     // A summary for assertion messages: "exit 0", "signal 11 (core dumped)".
     std::string describeEnd() const;
 
@@ -54,7 +49,6 @@ private:
     std::string program;
     std::vector<std::string> args;
     std::map<std::string, std::string> envSet;
-    std::vector<std::string> envUnset;
     std::string workDir;
     std::string outputDir;  // holds the captured stdout and stderr
     std::string errorText;
