@@ -11,6 +11,7 @@
 #include <unistd.h>  // Required for: access()
 
 #include <cstdio>  // Required for: std::rename
+#include <filesystem>  // Required for: create_directories()
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -18,7 +19,6 @@
 #include <vector>
 
 #include "support/TestDisplayProbe.h"
-#include "support/TestFiles.h"      // Required for: tavtest::makeDirectories()
 #include "support/TestGLContext.h"  // Required for: tavtest::scratchDir()
 #include "support/TestProcess.h"
 #include "support/TestXServer.h"
@@ -103,14 +103,14 @@ TEST(Install, TheLauncherPlaysInTheUsersOwnFolderAndSaysWhenTheInstallIsBroken)
 {
     const std::string prefix = installed("launcher", "");
     const std::string home = tavtest::scratchDir() + "/home";
-    ASSERT_TRUE(tavtest::makeDirectories(home));
+    ASSERT_TRUE(std::filesystem::create_directories(home));
     TestXServer server(TestXServer::XVFB);
     TestDisplayProbe probe(server.display());
     ASSERT_TRUE(probe.ok());
     auto launcher = [&] {
         std::unique_ptr<TestProcess> process(new TestProcess(prefix + "/bin/tavlen"));
         process->setEnv("HOME", home);
-        process->unsetEnv("XDG_CONFIG_HOME");
+        process->setEnv("XDG_CONFIG_HOME", "");  // empty counts as unset
         process->setEnv("DISPLAY", server.display());
         process->setEnv("LD_PRELOAD", TAVLEN_KEEP_LIBRARIES);
         process->setEnv("ALSOFT_DRIVERS", "null");
