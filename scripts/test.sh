@@ -10,6 +10,11 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 
 jobs=$(nproc)
+# A developer's ccache, when there is one, makes the second and later runs quick.
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 started=$(date +%s)
 
 # Builds quietly, shows every warning, and the whole log when the build fails.
@@ -22,13 +27,13 @@ build() {
 }
 
 echo "== build (gcc)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 build build
 echo "== tests (gcc)"
 (cd build && ctest --output-on-failure -j"$jobs")
 
 echo "== build (clang, AddressSanitizer + UndefinedBehaviorSanitizer, fuzzers)"
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+cmake -S . -B build-sanitize "${launcher[@]}" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DTAVLEN_SANITIZE=ON -DTAVLEN_FUZZ=ON >/dev/null
 build build-sanitize
 echo "== tests (sanitizers)"
