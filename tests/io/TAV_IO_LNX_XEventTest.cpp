@@ -156,18 +156,16 @@ TEST_F(XInput, AConfigureEventWithHeightZeroGivesAViewportOfHeightOne)
     sendConfigure(injector, TAV_Window::win, 0, 0, 640, 0);
     pump();
     EXPECT_EQ(1u, TAV_Window::m_height);
+    // The 4:3 picture that fits is a single pixel, centred.
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(0, viewport[0]);
-    EXPECT_EQ(0, viewport[1]);
-    EXPECT_EQ(640, viewport[2]);
-    EXPECT_EQ(1, viewport[3]);
+    EXPECT_EQ((std::vector<GLint>{319, 0, 1, 1}), std::vector<GLint>(viewport, viewport + 4));
     GLfloat projection[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     for (GLfloat value : projection)
         EXPECT_TRUE(std::isfinite(value));
-    // 45 degrees over an aspect of 640: the x scale is cot(22.5) / 640.
-    EXPECT_NEAR(1.0 / std::tan(22.5 * M_PI / 180.0) / 640.0, projection[0], 1e-6);
+    // 45 degrees over the design frame's 4:3: the x scale is cot(22.5) * 3 / 4.
+    EXPECT_NEAR(1.0 / std::tan(22.5 * M_PI / 180.0) * 0.75, projection[0], 1e-6);
 }
 
 TEST_F(XInput, AConfigureEventThatOnlyMovesTheWindowLeavesTheViewport)
