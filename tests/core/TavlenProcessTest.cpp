@@ -137,6 +137,19 @@ TEST_F(Tavlen, AFullScreenSizeThatNoModeOffersTakesTheDesktopSizeWithoutAModeCha
     expectDesktopRestoredAfter(SIGTERM);
 }
 
+TEST_F(Tavlen, DesktopResolutionCoversTheScreenWithoutAModeChangeThoughTheModeIsOffered)
+{
+    startOn(TestXServer::XORG_DUMMY, "XRES=1024\nYRES=768\nDESKTOP_RESOLUTION=1\n");
+    ASSERT_TRUE(waitUntilRunning());
+    EXPECT_EQ(1280, probe->modeWidth());
+    EXPECT_EQ(1024, probe->modeHeight());
+    const auto window = theWindow();
+    EXPECT_EQ(1280, window.width);
+    EXPECT_EQ(1024, window.height);
+    EXPECT_TRUE(window.overrideRedirect);
+    expectDesktopRestoredAfter(SIGTERM);
+}
+
 TEST_F(Tavlen, FullscreenZeroGivesAManaged800x600WindowTitledTavlen)
 {
     startOn(TestXServer::XORG_DUMMY, "FULLSCREEN=0\n");
