@@ -308,8 +308,13 @@ void TAV_Window::setSwapInterval(bool synchronised)
         // It refuses an interval of 0: unsynchronised swaps cannot be asked for through it,
         // and the driver's default (usually synchronised) stays.
         if (auto swapInterval = reinterpret_cast<SwapIntervalSgiFn>(glxProc("glXSwapIntervalSGI"))) {
-            m_swapControl = synchronised ? "GLX_SGI_swap_control" : "GLX_SGI_swap_control (cannot turn it off)";
-            m_swapSynchronised = !synchronised || swapInterval(1) == 0;
+            if (synchronised) {
+                m_swapControl = "GLX_SGI_swap_control";
+                m_swapSynchronised = swapInterval(1) == 0;
+            } else {
+                m_swapControl = "GLX_SGI_swap_control (cannot turn it off)";
+                m_swapSynchronised = true;
+            }
         }
     }
     log->log("/*Swap control: %s, swaps %s", m_swapControl,
