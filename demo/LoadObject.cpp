@@ -2,7 +2,9 @@
 
 #include <GL/gl.h>  // Required for: scissor, texture and point-smoothing state
 
+#include <algorithm>  // Required for: std::max()
 #include <cstdint>
+#include <cstring>    // Required for: strstr() on the extension list
 #include <memory>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "image/TAV_PNGLoader.h"
 #include "image/TAV_Texture.h"
 #include "io/TAV_IO_Keyboard.h"
+#include "sys/TAV_SYS_Log.h"
 
 namespace {
 
@@ -24,7 +27,8 @@ const int kBandBottomPx = 44;
 const int kBandWidthPx = 800;
 const int kBandHeightPx = 512;
 
-// The frame copy lands in the lower-left 800 x 600 texels of a power-of-two texture.
+// The frame copy lands in the lower-left corner of the copy texture, which is 1024 x 1024
+// whenever the picture fits (always at 800 x 600), else as large as the picture.
 const int kCopyTextureSizePx = 1024;
 
 const int kEscapeKey = 27;
@@ -55,6 +59,23 @@ TAV_Texture* loadClamped(const char* fileName)
     return texture;
 }
 
+// Textures of any size: OpenGL 2.0 has them, older contexts through the extension.
+bool hasNonPowerOfTwoTextures()
+{
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    return (version && version[0] >= '2' && version[0] <= '9')
+        || (extensions && std::strstr(extensions, "GL_ARB_texture_non_power_of_two"));
+}
+
+int nextPowerOfTwo(int valuePx)
+{
+    int power = 1;
+    while (power < valuePx)
+        power *= 2;
+    return power;
+}
+
 template <class T>
 void deleteAndClear(T*& pointer)
 {
@@ -69,30 +90,14 @@ LoadObject::LoadObject()
     try {
         TAV_Window::showCursor(false);
 
-        glScissor(0, kBandBottomPx, kBandWidthPx, kBandHeightPx);
+        TAV_Window::m_frame.applyScissor(0, kBandBottomPx, kBandWidthPx, kBandHeightPx);
         glEnable(GL_SCISSOR_TEST);
 
-        // Defined once at full size from zeros; effects later only copy the frame into it.
-        {
-            const std::vector<unsigned char> zeros(size_t(kCopyTextureSizePx) * kCopyTextureSizePx * 4, 0);
-            glGenTextures(1, &m_copyTexture);
-            glBindTexture(GL_TEXTURE_2D, m_copyTexture);
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kCopyTextureSizePx, kCopyTextureSizePx, 0, GL_RGBA,
-                         GL_UNSIGNED_BYTE, zeros.data());
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        }
-
-        // 800/1024 and 600/1024: exactly the copied corner; y negated because the copy
-        // holds the frame's bottom row at t = 0 and overlays point y down.
+        // y negated because the copy holds the frame's bottom row at t = 0 and overlays point
+        // y down; fitCopyTexture points s and t at exactly the copied corner.
         m_copyPlane = newPlane();
-        editPlane(m_copyPlane, [](float& s, float& t, float&, float& y) {
-            s *= 0.78125f;
-            t *= 0.5859375f;
-            y = -y;
-        });
+        editPlane(m_copyPlane, [](float&, float&, float&, float& y) { y = -y; });
+        fitCopyTexture();
         // s from -1/6 to 7/6: a clamped square picture fills the middle 3/4 of a 4:3 screen.
         m_picturePlane = newPlane();
         editPlane(m_picturePlane, [](float& s, float&, float&, float& y) {
@@ -212,6 +217,69 @@ void LoadObject::keyPressed(int key)
         TAV_Engine::getInstance()->exit();
 }
 
+void LoadObject::fitCopyTexture()
+{
+    const TAV_FrameMapping& frame = TAV_Window::m_frame;
+    const TAV_FrameMapping::Rect& picture = frame.picture();
+    if (picture.widthPx > m_copyTextureWidthPx || picture.heightPx > m_copyTextureHeightPx) {
+        const bool firstTime = m_copyTexture == 0;
+        int neededWidthPx = picture.widthPx;
+        int neededHeightPx = picture.heightPx;
+        if (firstTime && !frame.isIdentity() && TAV_Window::dpy) {
+            // Room for the largest picture the screen holds, so that a window growing to
+            // full size later needs no new texture.
+            TAV_FrameMapping screenFrame;
+            screenFrame.fit(DisplayWidth(TAV_Window::dpy, TAV_Window::screen),
+                            DisplayHeight(TAV_Window::dpy, TAV_Window::screen));
+            neededWidthPx = std::max(neededWidthPx, screenFrame.picture().widthPx);
+            neededHeightPx = std::max(neededHeightPx, screenFrame.picture().heightPx);
+        }
+        const char* kind = "1024 x 1024";
+        int widthPx = kCopyTextureSizePx;
+        int heightPx = kCopyTextureSizePx;
+        if (neededWidthPx > kCopyTextureSizePx || neededHeightPx > kCopyTextureSizePx) {
+            if (hasNonPowerOfTwoTextures()) {
+                kind = "non-power-of-two";
+                widthPx = std::max(neededWidthPx, m_copyTextureWidthPx);
+                heightPx = std::max(neededHeightPx, m_copyTextureHeightPx);
+            } else {
+                kind = "next power of two";
+                widthPx = std::max(nextPowerOfTwo(neededWidthPx), kCopyTextureSizePx);
+                heightPx = std::max(nextPowerOfTwo(neededHeightPx), kCopyTextureSizePx);
+            }
+        }
+        TAV_SYS_Log::getInstance()->log("/*Frame copies: %d x %d texture (%s)", widthPx, heightPx, kind);
+        if (firstTime)
+            glGenTextures(1, &m_copyTexture);
+        glBindTexture(GL_TEXTURE_2D, m_copyTexture);
+        if (firstTime) {
+            // Defined from zeros: the texels beside the copied corner are what the linear
+            // filter blends in at the copy's edges.
+            const std::vector<unsigned char> zeros(size_t(widthPx) * size_t(heightPx) * 4, 0);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, widthPx, heightPx, 0, GL_RGBA, GL_UNSIGNED_BYTE, zeros.data());
+        } else {
+            // A window grown beyond the screen, in the middle of the run: no buffer is made
+            // in a frame, so the new texels start undefined, and the next copy fills them.
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, widthPx, heightPx, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        }
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        m_copyTextureWidthPx = widthPx;
+        m_copyTextureHeightPx = heightPx;
+    }
+    // At 800 x 600: 800/1024 and 600/1024, exact in single precision.
+    const float sMax = float(picture.widthPx) / float(m_copyTextureWidthPx);
+    const float tMax = float(picture.heightPx) / float(m_copyTextureHeightPx);
+    editPlane(m_copyPlane, [sMax, tMax](float& s, float& t, float&, float&) {
+        s = (s > 0.0f) ? sMax : 0.0f;
+        t = (t > 0.0f) ? tMax : 0.0f;
+    });
+    m_copiedWidthPx = picture.widthPx;
+    m_copiedHeightPx = picture.heightPx;
+}
+
 void LoadObject::release()
 {
     // First, so that no key event can reach a scene that is half gone.
@@ -244,4 +312,6 @@ void LoadObject::release()
         glDeleteTextures(1, &m_copyTexture);
         m_copyTexture = 0;
     }
+    m_copyTextureWidthPx = 0;
+    m_copyTextureHeightPx = 0;
 }

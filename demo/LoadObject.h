@@ -8,6 +8,8 @@
 // Thread: the main thread with the OpenGL context current. The root scene owns the object.
 // Invariant: drawing and clearing stay inside the 800x512 letterbox band from the first
 // music frame on; the 44-pixel bars above and below keep the black of the last full clear.
+// Everything is stated in the 800x600 design frame; TAV_Window::m_frame turns the pixel
+// quantities (scissor boxes, the frame copy, point sizes) into the window's device pixels.
 //
 // The member fields are public on purpose: the timeline writes the LED figure's fields the
 // same way, and tests and tools read the clocks and resources of a running demo.
@@ -52,7 +54,8 @@ public:
     void enable2D(float left, float right, float bottom, float top);
     // Pops the projection pushed by enable2D; the model-view stack is not touched.
     void disable2D();
-    // Copies the 800x600 frame into the lower-left corner of m_copyTexture (left bound).
+    // Copies the picture (800x600 at the design size) into the lower-left corner of
+    // m_copyTexture (left bound); after a resize it first fits the texture to the new size.
     void copyTex();
     // 25 enlarged, fading copies of m_copyTexture over the frame (call copyTex() first).
     void radialBlur();
@@ -123,13 +126,20 @@ public:
     bool m_musicStarted = false;
     float m_cowAngle = 0.0f;   // degrees, turn of the LED figure in cow()
     float m_dotColor[4] = {1.0f, 0.38f, 0.08f, 1.0f};
-    unsigned int m_copyTexture = 0;  // GL name of the 1024 x 1024 frame-copy texture
+    unsigned int m_copyTexture = 0;  // GL name of the frame-copy texture (1024 x 1024 at 800x600)
+    int m_copyTextureWidthPx = 0;    // its size
+    int m_copyTextureHeightPx = 0;
 
 private:
     // Releases whatever exists; shared by the destructor and a constructor that throws.
     void release();
     // count dots of `size` pixels from (x, y), each (stepX, stepY) after the one before.
     void dotLine(float x, float y, float stepX, float stepY, int count, int size);
+    // Makes m_copyTexture hold the window's picture (growing it when it is too small) and
+    // points m_copyPlane's texture coordinates at exactly the copied texels.
+    void fitCopyTexture();
+    int m_copiedWidthPx = 0;   // picture size m_copyPlane is set up for
+    int m_copiedHeightPx = 0;
     // Whether the keyboard listener was added, so release() removes only what it added.
     bool m_listening = false;
 };

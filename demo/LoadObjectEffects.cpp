@@ -9,10 +9,11 @@
 #include "geometry/TAV_ObjectData.h"
 #include "image/TAV_Texture.h"
 #include "math/TAV_MATH_Util.h"
+#include "core/TAV_Window.h"  // Required for: the picture the frame copy reads
 
 namespace {
 
-// The frame the demo is laid out for; copies and pixel overlays assume it.
+// The frame the demo is laid out for; pixel overlays are stated in it.
 const int kFrameWidthPx = 800;
 const int kFrameHeightPx = 600;
 
@@ -45,8 +46,12 @@ void LoadObject::disable2D()
 
 void LoadObject::copyTex()
 {
+    // The picture, at the window's resolution, lands in the texture's lower-left corner.
+    const TAV_FrameMapping::Rect& picture = TAV_Window::m_frame.picture();
+    if (picture.widthPx != m_copiedWidthPx || picture.heightPx != m_copiedHeightPx)
+        fitCopyTexture();  // only after the window changed size
     glBindTexture(GL_TEXTURE_2D, m_copyTexture);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kFrameWidthPx, kFrameHeightPx);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, picture.xPx, picture.yPx, picture.widthPx, picture.heightPx);
 }
 
 void LoadObject::radialBlur()

@@ -10,6 +10,7 @@
 
 #include "CowQube.h"
 #include "Particle.h"
+#include "core/TAV_Window.h"  // Required for: the loading strip's scissor in design pixels
 #include "geometry/TAV_ObjectData.h"
 #include "image/TAV_Texture.h"
 #include "math/TAV_MATH_Util.h"
@@ -224,7 +225,7 @@ void LoadObject::loading(int time)
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     // A 40-pixel strip moving right at 200 pixels per second; the timeline restores the box.
-    glScissor(int(float(time) * 0.2f), 0, 40, 600);
+    TAV_Window::m_frame.applyScissor(int(float(time) * 0.2f), 0, 40, 600);
     m_cowTexture->activate();
     glPushMatrix();
     glScalef(40.0f, 40.0f, 1.0f);

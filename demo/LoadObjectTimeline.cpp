@@ -14,6 +14,7 @@
 
 #include "CowQube.h"
 #include "core/TAV_Engine.h"
+#include "core/TAV_Window.h"  // Required for: the band's scissor in design pixels
 
 namespace {
 
@@ -117,7 +118,7 @@ void LoadObject::update(int frameTime)
     }
     // The one position query of the frame: the music is the clock.
     const int t = FSOUND_Stream_GetTime(m_stream);
-    glScissor(0, kBandBottomPx, kBandWidthPx, kBandHeightPx);
+    TAV_Window::m_frame.applyScissor(0, kBandBottomPx, kBandWidthPx, kBandHeightPx);
 
     const int section = sectionAt(t);
     const int from = kSectionStartMs[section];

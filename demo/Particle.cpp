@@ -13,6 +13,7 @@
 #include "image/TAV_Texture.h"
 // Required for: TAV_MATH_Util::randomf(), randomfP()
 #include "math/TAV_MATH_Util.h"
+#include "core/TAV_Window.h"  // Required for: point sizes in design pixels
 
 namespace {
 
@@ -118,7 +119,7 @@ void Particle::draw()
         }
     } else {
         glDisable(GL_TEXTURE_2D);
-        glPointSize(m_size);
+        glPointSize(TAV_Window::m_frame.toDeviceLength(m_size));
         // All points in one call, straight from the position array.
         glInterleavedArrays(GL_V2F, 0, m_positions);
         glDrawArrays(GL_POINTS, 0, m_count);

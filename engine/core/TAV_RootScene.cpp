@@ -4,9 +4,49 @@
 
 #include <algorithm>   // Required for: std::remove()
 
-#include "core/TAV_Window.h"     // Required for: the window size the blurred frame is stretched to
+#include "core/TAV_Window.h"     // Required for: the design frame on the window (m_frame)
 #include "sys/TAV_SYS_Log.h"
 #include "sys/TAV_SYS_Util.h"    // Required for: the frame clock and the pacing sleep
+
+namespace {
+
+// Double or triple buffering: after a resize every back buffer in turn gets its full clear.
+const int kResizeClearFrames = 3;
+
+// Runs `clear` with the scissor on `box`, then restores the scissor and the clear colour.
+class ScissorClear {
+public:
+    ScissorClear()
+    {
+        scissorWasOn = glIsEnabled(GL_SCISSOR_TEST);
+        glGetIntegerv(GL_SCISSOR_BOX, scissorBox);
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+        glEnable(GL_SCISSOR_TEST);
+        // Transparent black, the root scene's own clear colour.
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    }
+    ~ScissorClear()
+    {
+        glScissor(scissorBox[0], scissorBox[1], scissorBox[2], scissorBox[3]);
+        if (!scissorWasOn)
+            glDisable(GL_SCISSOR_TEST);
+        glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    }
+    void clear(int xPx, int yPx, int widthPx, int heightPx) const
+    {
+        if (widthPx <= 0 || heightPx <= 0)
+            return;
+        glScissor(xPx, yPx, widthPx, heightPx);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+
+private:
+    GLboolean scissorWasOn;
+    GLint scissorBox[4];
+    GLfloat clearColour[4];
+};
+
+}  // namespace
 
 TAV_RootScene* TAV_RootScene::m_instance = nullptr;
 unsigned int TAV_RootScene::m_timelast = 0;
@@ -115,6 +155,15 @@ void TAV_RootScene::screenshot()
 
 void TAV_RootScene::update(int)
 {
+    // An 800 x 600 window never gets here: its mapping is the one lastFrame starts with.
+    if (TAV_Window::m_frame != lastFrame) {
+        lastFrame = TAV_Window::m_frame;
+        wholeClearFrames = kResizeClearFrames;
+    }
+    if (wholeClearFrames > 0) {
+        --wholeClearFrames;
+        clearOutsidePicture(true);
+    }
     glClear(clearMask);
     glLoadIdentity();
 
@@ -127,12 +176,16 @@ void TAV_RootScene::update(int)
     if (sleepMs > 0)
         TAV_SYS_Util::sleepMS(sleepMs);
 
-    if (motionBlurEnabled)
-        glViewport(0, 0, blurWidthPx, blurHeightPx);
+    if (motionBlurEnabled) {
+        const TAV_FrameMapping::Rect blurBox = TAV_Window::m_frame.toDevice(0, 0, blurWidthPx, blurHeightPx);
+        glViewport(blurBox.xPx, blurBox.yPx, blurBox.widthPx, blurBox.heightPx);
+    }
     if (currentScene)
         currentScene->update(frameTimeMs);
     if (motionBlurEnabled)
         blendMotionBlur(frameTimeMs);
+    if (TAV_Window::m_frame.hasBars())
+        clearOutsidePicture(false);
 
     const GLenum error = glGetError();
     if (error != GL_NO_ERROR)
@@ -171,7 +224,8 @@ TAV_RootScene::TAV_RootScene()
       blurTimeMs(0.0f),
       blurTexture(0),
       blurWidthPx(0),
-      blurHeightPx(0)
+      blurHeightPx(0),
+      wholeClearFrames(0)
 {
     m_timelast = TAV_SYS_Util::getCurrentTimeMS();
 }
@@ -199,9 +253,10 @@ void TAV_RootScene::blendMotionBlur(int frameTimeMs)
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f - float(frameTimeMs) / blurTimeMs);
         drawFullScreenQuad();
     }
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, blurWidthPx, blurHeightPx, 0);
+    const TAV_FrameMapping::Rect blurBox = TAV_Window::m_frame.toDevice(0, 0, blurWidthPx, blurHeightPx);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, blurBox.xPx, blurBox.yPx, blurBox.widthPx, blurBox.heightPx, 0);
 
-    glViewport(0, 0, GLsizei(TAV_Window::m_width), GLsizei(TAV_Window::m_height));
+    TAV_Window::m_frame.applyViewport();
     glDisable(GL_BLEND);
     drawFullScreenQuad();
 
@@ -225,6 +280,25 @@ void TAV_RootScene::drawFullScreenQuad() const
     glTexCoord2f(1.0f, 1.0f);
     glVertex2f(1.0f, 0.0f);
     glEnd();
+}
+
+void TAV_RootScene::clearOutsidePicture(bool wholeWindow) const
+{
+    const TAV_FrameMapping& frame = TAV_Window::m_frame;
+    const TAV_FrameMapping::Rect& picture = frame.picture();
+    const int windowWidthPx = frame.windowWidthPx();
+    const int windowHeightPx = frame.windowHeightPx();
+    const int pictureRightPx = picture.xPx + picture.widthPx;
+    const int pictureTopPx = picture.yPx + picture.heightPx;
+    const ScissorClear black;
+    if (wholeWindow) {
+        black.clear(0, 0, windowWidthPx, windowHeightPx);
+        return;
+    }
+    black.clear(0, 0, picture.xPx, windowHeightPx);
+    black.clear(pictureRightPx, 0, windowWidthPx - pictureRightPx, windowHeightPx);
+    black.clear(picture.xPx, 0, picture.widthPx, picture.yPx);
+    black.clear(picture.xPx, pictureTopPx, picture.widthPx, windowHeightPx - pictureTopPx);
 }
 
 void TAV_RootScene::deleteSupersededScenes()

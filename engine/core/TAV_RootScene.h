@@ -9,6 +9,10 @@
 // another setSubScene before it was ever shown is treated as replaced by that call (deleted at
 // the next swap when it asks to delete the old scene), so an exit in the very first frame
 // leaks nothing. Re-setting the current scene only hides and shows it again.
+// Window sizes: the scene draws into the picture of TAV_Window::m_frame. Wherever the picture
+// leaves bars, they are cleared black after the scene has drawn, every frame, whatever the
+// scene cleared or drew; and for a few frames after the window changed size the whole window
+// is cleared black first, so no buffer keeps a picture of the old size.
 // Singleton, created by the engine; main thread only (signals never reach it directly).
 #pragma once
 
@@ -16,6 +20,7 @@
 
 #include <vector>   // Required for: the scenes superseded before a swap
 
+#include "core/TAV_FrameMapping.h"  // Required for: the window mapping last seen
 #include "core/TAV_FramePacer.h"   // Required for: frame-rate pacing
 #include "core/TAV_IUpdateable.h"  // Required for: the per-frame interface
 #include "core/TAV_Scene.h"        // Required for: the sub-scenes
@@ -46,9 +51,10 @@ public:
     void setFps(int fps);
     int getTargetFrameTime() const { return pacer.getTargetFrameTime(); }
 
-    // Motion blur: the scene renders into the lower-left width x height pixels, the previous
-    // blurred frame is laid over it with alpha 1 - frameTime / time, and the result is
-    // stretched over the window. The size must fit the window. A time of 0 or less (or an
+    // Motion blur: the scene renders into the lower-left width x height pixels of the design
+    // frame (scaled with it), the previous blurred frame is laid over it with alpha
+    // 1 - frameTime / time, and the result is stretched over the picture. The size must fit
+    // the design frame. A time of 0 or less (or an
     // empty size) turns it off, keeping the texture. Re-arming with the same size reuses the
     // texture. The first frame after arming draws no trail.
     void enableMotionBlur(float time, int width, int height);
@@ -77,6 +83,8 @@ private:
     // One quad over the unit square of the blur projection, top image row at the top.
     void drawFullScreenQuad() const;
     void deleteSupersededScenes();
+    // Black over the whole window (fresh) or only over the bars beside the picture.
+    void clearOutsidePicture(bool wholeWindow) const;
 
     float clearDepth;
     TAV_Scene* currentScene;
@@ -92,6 +100,8 @@ private:
     GLuint blurTexture;       // 0 until motion blur is first armed
     int blurWidthPx;
     int blurHeightPx;
+    TAV_FrameMapping lastFrame;  // the window's mapping as the previous frame found it
+    int wholeClearFrames;        // frames still to clear the whole window after a resize
     // Scenes handed over and superseded before any swap; deleted at the next swap. Their
     // number is tiny, and setSubScene is not called per frame.
     std::vector<TAV_Scene*> supersededScenes;

@@ -3,6 +3,7 @@
 #include <GL/glu.h>  // Required for: gluPerspective()
 
 #include <cstdio>    // Required for: fprintf() of X protocol errors
+#include <cstring>   // Required for: strstr() on the GLX extension list
 #include <string>    // Required for: the display name kept across XCloseDisplay
 #include <memory>    // Required for: std::unique_ptr of Xlib allocations
 
@@ -16,6 +17,31 @@ namespace {
 const double FIELD_OF_VIEW_DEG = 45.0;
 const double Z_NEAR = double(0.1f);  // the single-precision 0.1, as the scenes were tuned with
 const double Z_FAR = 10000.0;
+// Scenes are composed for the design frame, whatever the window's shape.
+const double DESIGN_ASPECT = double(TAV_FrameMapping::DESIGN_WIDTH_PX) / double(TAV_FrameMapping::DESIGN_HEIGHT_PX);
+
+// The swap-interval entry points of the three GLX swap-control extensions.
+typedef void (*SwapIntervalExtFn)(Display*, GLXDrawable, int);
+typedef int (*SwapIntervalMesaFn)(unsigned int);
+typedef int (*SwapIntervalSgiFn)(int);
+
+// Whether the space-separated extension list names `extension` exactly.
+bool hasExtension(const char* list, const char* extension)
+{
+    const size_t length = std::strlen(extension);
+    for (const char* at = list ? std::strstr(list, extension) : nullptr; at; at = std::strstr(at + length, extension)) {
+        const bool startsWord = at == list || at[-1] == ' ';
+        const bool endsWord = at[length] == ' ' || at[length] == '\0';
+        if (startsWord && endsWord)
+            return true;
+    }
+    return false;
+}
+
+void* glxProc(const char* name)
+{
+    return reinterpret_cast<void*>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+}
 
 struct XFreeDeleter {
     void operator()(void* data) const { XFree(data); }
@@ -71,6 +97,9 @@ Cursor TAV_Window::m_cursorOff = 0;
 Atom TAV_Window::m_wmDeleteWindow = None;
 bool TAV_Window::m_showCursor = true;
 bool TAV_Window::m_hasDeskMode = false;
+TAV_FrameMapping TAV_Window::m_frame;
+const char* TAV_Window::m_swapControl = "none";
+bool TAV_Window::m_swapSynchronised = false;
 
 int TAV_Window::attrListDbl[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 4, GLX_GREEN_SIZE, 4,
                                  GLX_BLUE_SIZE, 4, GLX_DEPTH_SIZE, 16, None};
@@ -81,7 +110,12 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
 {
     TAV_SYS_Log* log = TAV_SYS_Log::getInstance();
     m_showCursor = true;
-    m_fullscreen = TAV_SYS_Config::getInstance()->getInt("FULLSCREEN", 1) == 1;
+    TAV_SYS_Config* config = TAV_SYS_Config::getInstance();
+    m_fullscreen = config->getInt("FULLSCREEN", 1) == 1;
+    // Full screen at the desktop's own resolution: the mode list is not even asked for, so
+    // neither a switch now nor a restore at the end can touch the display's mode.
+    const bool desktopResolution = m_fullscreen && config->getInt("DESKTOP_RESOLUTION", 0) == 1;
+    const bool synchronised = config->getInt("VSYNC", 1) != 0;
 
     dpy = XOpenDisplay(nullptr);
     if (!dpy)
@@ -96,8 +130,10 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
     int opcode, firstEvent, firstError;
     int vmMajor = 0, vmMinor = 0;
     m_hasDeskMode = false;
-    if (XQueryExtension(dpy, "XFree86-VidModeExtension", &opcode, &firstEvent, &firstError)
-        && XF86VidModeQueryVersion(dpy, &vmMajor, &vmMinor)) {
+    if (desktopResolution) {
+        log->log("/*Desktop resolution: the video mode stays as it is");
+    } else if (XQueryExtension(dpy, "XFree86-VidModeExtension", &opcode, &firstEvent, &firstError)
+               && XF86VidModeQueryVersion(dpy, &vmMajor, &vmMinor)) {
         log->log("/*XF86VidModeExtension-Version %d.%d", vmMajor, vmMinor);
         XF86VidModeModeInfo** list = nullptr;
         if (XF86VidModeGetAllModeLines(dpy, screen, &modeCount, &list)) {
@@ -193,6 +229,7 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
     }
 
     glXMakeCurrent(dpy, win, ctx);
+    setSwapInterval(synchronised);
 
     Window geometryRoot;
     unsigned int border;
@@ -224,10 +261,11 @@ void TAV_Window::resizeWin()
 {
     if (m_height == 0)
         m_height = 1;
-    glViewport(0, 0, GLsizei(m_width), GLsizei(m_height));
+    m_frame.fit(int(m_width), int(m_height));
+    m_frame.applyViewport();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(FIELD_OF_VIEW_DEG, double(m_width) / double(m_height), Z_NEAR, Z_FAR);
+    gluPerspective(FIELD_OF_VIEW_DEG, DESIGN_ASPECT, Z_NEAR, Z_FAR);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
@@ -246,6 +284,42 @@ void TAV_Window::showCursor(bool show)
 void TAV_Window::setCursorPos(int x, int y)
 {
     XWarpPointer(dpy, win, win, 0, 0, m_width, m_height, x, y);
+}
+
+void TAV_Window::setSwapInterval(bool synchronised)
+{
+    TAV_SYS_Log* log = TAV_SYS_Log::getInstance();
+    const char* extensions = glXQueryExtensionsString(dpy, screen);
+    const int interval = synchronised ? 1 : 0;
+    m_swapControl = "none";
+    m_swapSynchronised = false;
+    if (hasExtension(extensions, "GLX_EXT_swap_control")) {
+        if (auto swapInterval = reinterpret_cast<SwapIntervalExtFn>(glxProc("glXSwapIntervalEXT"))) {
+            swapInterval(dpy, win, interval);
+            m_swapControl = "GLX_EXT_swap_control";
+            m_swapSynchronised = synchronised;
+        }
+    } else if (hasExtension(extensions, "GLX_MESA_swap_control")) {
+        if (auto swapInterval = reinterpret_cast<SwapIntervalMesaFn>(glxProc("glXSwapIntervalMESA"))) {
+            swapInterval(unsigned(interval));
+            m_swapControl = "GLX_MESA_swap_control";
+            m_swapSynchronised = synchronised;
+        }
+    } else if (hasExtension(extensions, "GLX_SGI_swap_control")) {
+        // It refuses an interval of 0: unsynchronised swaps cannot be asked for through it,
+        // and the driver's default (usually synchronised) stays.
+        if (auto swapInterval = reinterpret_cast<SwapIntervalSgiFn>(glxProc("glXSwapIntervalSGI"))) {
+            if (synchronised) {
+                m_swapControl = "GLX_SGI_swap_control";
+                m_swapSynchronised = swapInterval(1) == 0;
+            } else {
+                m_swapControl = "GLX_SGI_swap_control (cannot turn it off)";
+                m_swapSynchronised = true;
+            }
+        }
+    }
+    log->log("/*Swap control: %s, swaps %s", m_swapControl,
+             m_swapSynchronised ? "wait for the display's refresh" : "not synchronised");
 }
 
 void TAV_Window::killWindow()
@@ -277,6 +351,9 @@ void TAV_Window::killWindow()
     m_hasDeskMode = false;
     m_showCursor = true;
     m_fullscreen = true;
+    m_frame = TAV_FrameMapping();
+    m_swapControl = "none";
+    m_swapSynchronised = false;
     m_width = 0;
     m_height = 0;
 }

@@ -7,6 +7,10 @@
 // throws TAV_Exception* before it has changed anything on the X server.
 // Displays without the XFree86 video-mode extension (Xvfb, many nested or remote servers)
 // get no mode switch and no mode restore: full screen then covers the screen as it is.
+// DESKTOP_RESOLUTION=1 asks for that on every display: full screen at the desktop's own size,
+// without any video-mode change. At any window size scenes see their 800 x 600 design frame
+// through m_frame (TAV_FrameMapping): the largest centred 4:3 picture, black bars around it.
+// Buffer swaps wait for the display's refresh (GLX swap control) unless VSYNC=0.
 // Main thread only.
 //
 // Xlib defines macros (None, Bool, Status): in tests include <gtest/gtest.h> first.
@@ -15,6 +19,8 @@
 #include <GL/glx.h>                   // Required for: GLXContext (brings Xlib and GL)
 #include <X11/Xlib.h>                 // Required for: Display, Window, Cursor
 #include <X11/extensions/xf86vmode.h> // Required for: XF86VidModeModeInfo
+
+#include "core/TAV_FrameMapping.h"    // Required for: the design frame on the window
 
 class TAV_Window {
 public:
@@ -25,7 +31,8 @@ public:
     // Returns true; throws TAV_Exception* (DISPLAY_UNAVAILABLE) when the display, a visual or
     // the context cannot be had.
     static bool createWin(const char* title, int width, int height, int bits);
-    // Viewport and 45-degree perspective for m_width x m_height; a height of 0 counts as 1.
+    // Refits m_frame to m_width x m_height (a height of 0 counts as 1), sets the viewport to
+    // its picture and a 45-degree perspective of the design frame's 4:3 aspect.
     static void resizeWin();
     // Shows the normal pointer or the invisible one.
     static void showCursor(bool show);
@@ -50,6 +57,10 @@ public:
     static Cursor m_cursorOff;          // fully transparent cursor
     static Atom m_wmDeleteWindow;       // WM_DELETE_WINDOW of a managed window, else None
     static bool m_showCursor;
+    static TAV_FrameMapping m_frame;    // the design frame on the window, refitted by resizeWin
+    // The GLX extension that sets the swap interval ("GLX_EXT_swap_control", ...), or "none".
+    static const char* m_swapControl;
+    static bool m_swapSynchronised;     // whether swaps wait for the display's refresh
 
     // GLX visual requests, tried in this order.
     static int attrListDbl[];
@@ -59,6 +70,10 @@ public:
         | PointerMotionMask | ExposureMask | StructureNotifyMask;
 
 private:
+    // Swaps wait for the refresh (VSYNC other than 0) or not, through the first swap-control
+    // extension the context offers. Needs the context current.
+    static void setSwapInterval(bool synchronised);
+
     // True when the video-mode extension gave the desktop mode, which killWindow restores.
     static bool m_hasDeskMode;
 };

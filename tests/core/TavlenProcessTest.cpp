@@ -172,7 +172,10 @@ INSTANTIATE_TEST_SUITE_P(
         DesktopRun{"NoSuchMode", XORG, "XRES=1000\nYRES=700\n", 1280, 1024, 1280, 1024, true, SIGHUP},
         DesktopRun{"Windowed", XORG, "FULLSCREEN=0\n", 1280, 1024, 800, 600, false, SIGQUIT},
         DesktopRun{"NoAppCfg", XORG, nullptr, 800, 600, 800, 600, true, SIGINT},
-        DesktopRun{"NoVideoModes", TestXServer::XVFB, "XRES=1024\nYRES=768\n", 0, 0, 1280, 1024, true, SIGTERM}),
+        DesktopRun{"NoVideoModes", TestXServer::XVFB, "XRES=1024\nYRES=768\n", 0, 0, 1280, 1024, true, SIGTERM},
+        // The desktop's own resolution: no mode change, though 1024x768 is offered.
+        DesktopRun{"DesktopResolution", XORG, "XRES=1024\nYRES=768\nDESKTOP_RESOLUTION=1\n", 1280, 1024, 1280, 1024, true,
+                   SIGTERM}),
     [](const ::testing::TestParamInfo<DesktopRun>& info) {
         return std::string(info.param.name) + "_" + sigabbrev_np(info.param.signal);
     });

@@ -159,13 +159,14 @@ TEST_F(XInput, ResizingTheWindowSetsTheViewportAndAMoveAloneLeavesIt)
     sendConfigure(injector, TAV_Window::win, 0, 0, 640, 0);
     pump();
     EXPECT_EQ(1u, TAV_Window::m_height);
-    EXPECT_EQ((std::vector<GLint>{0, 0, 640, 1}), viewport());
+    // The 4:3 picture that fits is a single pixel, centred.
+    EXPECT_EQ((std::vector<GLint>{319, 0, 1, 1}), viewport());
     GLfloat projection[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     for (GLfloat value : projection)
         EXPECT_TRUE(std::isfinite(value));
-    // 45 degrees over an aspect of 640: the x scale is cot(22.5) / 640.
-    EXPECT_NEAR(1.0 / std::tan(22.5 * M_PI / 180.0) / 640.0, projection[0], 1e-6);
+    // 45 degrees over the design frame's 4:3: the x scale is cot(22.5) * 3 / 4.
+    EXPECT_NEAR(1.0 / std::tan(22.5 * M_PI / 180.0) * 0.75, projection[0], 1e-6);
 }
 
 TEST_F(XInput, TheCursorCanBeMovedWithinTheWindowAndHidden)

@@ -8,9 +8,14 @@
 //     C++ code (operator new: the engine and the demo) and all malloc calls (which also
 //     counts the GL driver and Xlib);
 //   - for the heaviest kinds of section, the time of a bare OpenGL loop drawing the same
-//     quads, so the engine's overhead shows as a ratio.
+//     quads, so the engine's overhead shows as a ratio;
+//   - every group's median at 800x600 and at 1920x1080 side by side, with their ratio (the
+//     demo is played once more at the size not measured yet; the picture of 1920x1080 is
+//     1440x1080, 3.24 times the pixels of 800x600).
 //
-//   tavlen_benchmark
+//   tavlen_benchmark [WIDTHxHEIGHT]      (the window of the main run; default 800x600)
+//
+// Swaps are never synchronised to the display here: the figures are render times.
 //
 // It needs an X display (xvfb-run -s "-screen 0 1024x768x24" works) and the generated data/:
 // it runs in the current folder when that holds data/, else in the build folder.
@@ -35,6 +40,7 @@
 
 #include "DemoPlayer.h"
 #include "LoadObject.h"
+#include "core/TAV_Window.h"  // Required for: the swap-control method, for the heading
 #include "sys/TAV_Exception.h"
 
 // Under the sanitizers the allocator belongs to the sanitizer runtime: count nothing there.
@@ -368,6 +374,31 @@ bool enterDataFolder()
     return chdir(TAVLEN_BINARY_DIR) == 0 && access("data/o14_logo.png", R_OK) == 0;
 }
 
+// Plays the whole demo at the given window size and returns every group's frame times.
+std::vector<std::vector<double>> playFrameTimes(int widthPx, int heightPx)
+{
+    std::vector<std::vector<double>> frameTimes(kGroups);
+    for (std::vector<double>& group : frameTimes)
+        group.reserve(8192);
+    DemoPlayer player(1000.0 / 60.0, widthPx, heightPx);
+    while (!player.exited()) {
+        const Clock::time_point start = Clock::now();
+        if (!player.step())
+            break;
+        glFinish();
+        frameTimes[size_t(groupOf(player))].push_back(msSince(start));
+    }
+    return frameTimes;
+}
+
+std::vector<double> mediansOf(const std::vector<std::vector<double>>& frameTimes)
+{
+    std::vector<double> medians;
+    for (const std::vector<double>& times : frameTimes)
+        medians.push_back(median(times));
+    return medians;
+}
+
 // The heaviest section (by median) among the given ones.
 int heaviest(const std::vector<double>& medians, std::initializer_list<int> sections)
 {
@@ -380,8 +411,15 @@ int heaviest(const std::vector<double>& medians, std::initializer_list<int> sect
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    int widthPx = DemoPlayer::WIDTH;
+    int heightPx = DemoPlayer::HEIGHT;
+    if (argc > 2 || (argc == 2 && (std::sscanf(argv[1], "%dx%d", &widthPx, &heightPx) != 2 || widthPx < 1
+                                   || heightPx < 1 || widthPx > 16384 || heightPx > 16384))) {
+        std::fprintf(stderr, "usage: %s [WIDTHxHEIGHT]\n", argv[0]);
+        return 2;
+    }
     if (!enterDataFolder()) {
         std::fprintf(stderr, "no data/ here nor in %s: build the tavlen_data target first\n", TAVLEN_BINARY_DIR);
         return 1;
@@ -401,7 +439,7 @@ int main()
 
     try {
         const Clock::time_point playerStart = Clock::now();
-        DemoPlayer player(1000.0 / 60.0);
+        DemoPlayer player(1000.0 / 60.0, widthPx, heightPx);
         player.step();
         glFinish();
         const double playerStartupMs = msSince(playerStart);
@@ -428,7 +466,10 @@ int main()
         g_counting = false;
         const double playMs = msSince(playStart);
 
-        std::printf("Tavlen frame-time benchmark: fixed 60 Hz clock, glFinish per frame\n\n");
+        std::printf("Tavlen frame-time benchmark: fixed 60 Hz clock, glFinish per frame, %dx%d window\n",
+                    widthPx, heightPx);
+        std::printf("swap control: %s, swaps %s\n\n", TAV_Window::m_swapControl,
+                    TAV_Window::m_swapSynchronised ? "synchronised (unexpected here)" : "not synchronised");
         if (realStartups.empty())
             std::printf("start-up of tavlen: not measured (no first frame seen)\n");
         else
@@ -496,6 +537,29 @@ int main()
         glDeleteTextures(1, &copyTexture);
         glDeleteTextures(1, &spriteTexture);
         glDeleteTextures(1, &boardTexture);
+    } catch (TAV_Exception* e) {
+        std::fprintf(stderr, "%s\n", e->getMessage());
+        delete e;
+        return 1;
+    }
+
+    // The same groups at the design size and at a common full-HD screen, the one not played
+    // yet played now (after the player above has gone: one engine at a time).
+    try {
+        const bool mainIsDesign = widthPx == DemoPlayer::WIDTH && heightPx == DemoPlayer::HEIGHT;
+        const bool mainIsFullHd = widthPx == 1920 && heightPx == 1080;
+        const std::vector<double> designMedians =
+            mainIsDesign ? mediansOf(frameTimes) : mediansOf(playFrameTimes(DemoPlayer::WIDTH, DemoPlayer::HEIGHT));
+        const std::vector<double> fullHdMedians = mainIsFullHd ? mediansOf(frameTimes) : mediansOf(playFrameTimes(1920, 1080));
+        std::printf("\nmedian frame time by window size (1920x1080 draws a 1440x1080 picture: 3.24 x the pixels)\n");
+        std::printf("%-12s %10s %10s %7s\n", "", "800x600", "1920x1080", "ratio");
+        for (int group = 0; group < kGroups; ++group) {
+            char name[32];
+            const double design = designMedians[size_t(group)];
+            const double fullHd = fullHdMedians[size_t(group)];
+            std::printf("%-12s %7.2f ms %7.2f ms %7.2f\n", groupName(group, name, sizeof(name)), design, fullHd,
+                        design > 0.0 ? fullHd / design : 0.0);
+        }
     } catch (TAV_Exception* e) {
         std::fprintf(stderr, "%s\n", e->getMessage());
         delete e;

@@ -2,7 +2,10 @@
 // frame from the middle of each of the 45 sections and of the closing, in a grid of eight
 // columns, each tile numbered in its top-left corner (the closing is "C").
 //
-//   tavlen_storyboard OUT.png [TILE_WIDTH]      (default tile width 200; tiles are 4:3)
+//   tavlen_storyboard OUT.png [TILE_WIDTH] [WIDTHxHEIGHT]
+//
+// The tile width defaults to 200. The demo plays in a window of WIDTHxHEIGHT (800x600 by
+// default); each tile shows the whole window, bars included, so tiles have its shape.
 //
 // The README's copy, docs/storyboard.png, is made with 120-pixel tiles and 256 colours:
 //   tavlen_storyboard /tmp/storyboard.png 120
@@ -13,6 +16,7 @@
 #include <png.h>       // Required for: writing the PNG
 #include <unistd.h>    // Required for: chdir(), getcwd(), access()
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -52,21 +56,24 @@ struct Sheet {
     }
 };
 
-// Box-filters the 800x600 frame (RGBA, bottom row first) into a tile at (left, top).
-void placeTile(Sheet& sheet, const std::vector<uint8_t>& frame, int left, int top, int tileWidth, int tileHeight)
+// Box-filters the player's frame (RGBA, bottom row first) into a tile at (left, top).
+void placeTile(Sheet& sheet, const DemoPlayer& player, const std::vector<uint8_t>& frame, int left, int top,
+               int tileWidth, int tileHeight)
 {
+    const int frameWidth = player.width();
+    const int frameHeight = player.height();
     for (int ty = 0; ty < tileHeight; ++ty) {
-        const int y0 = ty * DemoPlayer::HEIGHT / tileHeight;
-        const int y1 = (ty + 1) * DemoPlayer::HEIGHT / tileHeight;
+        const int y0 = ty * frameHeight / tileHeight;
+        const int y1 = std::max(y0 + 1, (ty + 1) * frameHeight / tileHeight);
         for (int tx = 0; tx < tileWidth; ++tx) {
-            const int x0 = tx * DemoPlayer::WIDTH / tileWidth;
-            const int x1 = (tx + 1) * DemoPlayer::WIDTH / tileWidth;
-            unsigned sum[3] = {0, 0, 0};
-            unsigned n = 0;
+            const int x0 = tx * frameWidth / tileWidth;
+            const int x1 = std::max(x0 + 1, (tx + 1) * frameWidth / tileWidth);
+            unsigned long sum[3] = {0, 0, 0};
+            unsigned long n = 0;
             for (int y = y0; y < y1; ++y) {
-                const int row = DemoPlayer::HEIGHT - 1 - y;  // the frame is bottom-up
+                const int row = frameHeight - 1 - y;  // the frame is bottom-up
                 for (int x = x0; x < x1; ++x) {
-                    const uint8_t* p = &frame[(size_t(row) * DemoPlayer::WIDTH + x) * 4];
+                    const uint8_t* p = &frame[(size_t(row) * size_t(frameWidth) + size_t(x)) * 4];
                     sum[0] += p[0];
                     sum[1] += p[1];
                     sum[2] += p[2];
@@ -147,17 +154,24 @@ std::string absolute(const std::string& path)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: %s OUT.png [TILE_WIDTH]\n", argv[0]);
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: %s OUT.png [TILE_WIDTH] [WIDTHxHEIGHT]\n", argv[0]);
         return 2;
     }
     const std::string outPath = absolute(argv[1]);
-    const int tileWidth = (argc == 3) ? std::atoi(argv[2]) : 200;
+    const int tileWidth = (argc >= 3) ? std::atoi(argv[2]) : 200;
     if (tileWidth < 16 || tileWidth > 800) {
         std::fprintf(stderr, "tile width must be 16 to 800\n");
         return 2;
     }
-    const int tileHeight = tileWidth * 3 / 4;
+    int frameWidth = DemoPlayer::WIDTH;
+    int frameHeight = DemoPlayer::HEIGHT;
+    if (argc == 4 && (std::sscanf(argv[3], "%dx%d", &frameWidth, &frameHeight) != 2 || frameWidth < 16
+                      || frameHeight < 16 || frameWidth > 16384 || frameHeight > 16384)) {
+        std::fprintf(stderr, "window size must be WIDTHxHEIGHT, each 16 to 16384\n");
+        return 2;
+    }
+    const int tileHeight = std::max(1, tileWidth * frameHeight / frameWidth);
     if (!enterDataFolder()) {
         std::fprintf(stderr, "no data/ here nor in %s: build the tavlen_data target first\n", TAVLEN_BINARY_DIR);
         return 1;
@@ -169,7 +183,7 @@ int main(int argc, char** argv)
     const int labelScale = tileWidth >= 160 ? 2 : 1;
 
     try {
-        DemoPlayer player(20.0);
+        DemoPlayer player(20.0, frameWidth, frameHeight);
         for (int tile = 0; tile < kTiles; ++tile) {
             const int section = tile;
             if (section < LoadObject::SECTION_COUNT) {
@@ -189,7 +203,7 @@ int main(int argc, char** argv)
             }
             const int left = (tile % kColumns) * tileWidth;
             const int top = (tile / kColumns) * tileHeight;
-            placeTile(sheet, player.readFrame(), left, top, tileWidth, tileHeight);
+            placeTile(sheet, player, player.readFrame(), left, top, tileWidth, tileHeight);
             label(sheet, left + labelScale, top + labelScale,
                   section < LoadObject::SECTION_COUNT ? std::to_string(section) : std::string("C"), labelScale);
         }
