@@ -28,18 +28,18 @@ const int kPreRollMs = 6000;  // the frame that finds this much pre-roll starts 
 
 }  // namespace
 
-DemoPlayer::DemoPlayer(double frameTimeMs)
-    : frameStepMs(frameTimeMs), frameBuffer(size_t(WIDTH) * HEIGHT * 4)
+DemoPlayer::DemoPlayer(double frameTimeMs, int widthPx, int heightPx)
+    : frameStepMs(frameTimeMs), widthPx(widthPx), heightPx(heightPx), frameBuffer(size_t(widthPx) * heightPx * 4)
 {
     g_clockMs = 0.0;
     TAV_SYS_Util::setClock(playerClockMs);
     FSOUND_SetManualClock(true);
     FSOUND_SetManualTime(0);
 
-    // A window of the size the demo is laid out for, whatever app.cfg says.
+    // A window of the size asked for, whatever app.cfg says.
     TAV_SYS_Config* config = TAV_SYS_Config::getInstance();
-    config->setKey("XRES", 800);
-    config->setKey("YRES", 600);
+    config->setKey("XRES", widthPx);
+    config->setKey("YRES", heightPx);
     config->setKey("FULLSCREEN", 0);
 
     try {
@@ -148,7 +148,7 @@ const std::vector<uint8_t>& DemoPlayer::readFrame()
 {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, frameBuffer.data());
+    glReadPixels(0, 0, widthPx, heightPx, GL_RGBA, GL_UNSIGNED_BYTE, frameBuffer.data());
     return frameBuffer;
 }
 

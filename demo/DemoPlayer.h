@@ -1,6 +1,7 @@
 // DemoPlayer: the whole demo without real time, for tests and developer tools.
 //
-// It builds the engine (in an 800x600 window) and the demo scene exactly as the program
+// It builds the engine (in a window of the size asked for, 800x600 unless told otherwise)
+// and the demo scene exactly as the program
 // does, and runs the engine's frame loop one pass at a time: root-scene update, event pump,
 // buffer swap, scene switch. Only the two clocks are replaced: every frame lasts a fixed
 // frame time (fractions carry over, so 1000/60 gives 16, 17, 17, ...), and the music
@@ -18,9 +19,10 @@ class LoadObject;
 
 class DemoPlayer {
 public:
-    // Creates the engine and the scene and runs the engine's first frame, after which the
-    // scene is current. Throws TAV_Exception* when the scene cannot be built.
-    explicit DemoPlayer(double frameTimeMs = 20.0);
+    // Creates the engine in a window of widthPx x heightPx and the scene, and runs the
+    // engine's first frame, after which the scene is current. Throws TAV_Exception* when the
+    // scene cannot be built.
+    explicit DemoPlayer(double frameTimeMs = 20.0, int widthPx = WIDTH, int heightPx = HEIGHT);
     ~DemoPlayer();
     DemoPlayer(const DemoPlayer&) = delete;
     DemoPlayer& operator=(const DemoPlayer&) = delete;
@@ -51,7 +53,12 @@ public:
     // Frames drawn since the scene became current.
     int frameCount() const { return frames; }
 
-    // The frame drawn last: 800x600 RGBA rows, bottom row first, as glReadPixels gives them.
+    // Size of the window, and so of every frame read back.
+    int width() const { return widthPx; }
+    int height() const { return heightPx; }
+
+    // The frame drawn last: width x height RGBA rows, bottom row first, as glReadPixels
+    // gives them.
     const std::vector<uint8_t>& readFrame();
     // One pixel of the frame drawn last; (0, 0) is the bottom left. 0xRRGGBBAA.
     uint32_t pixel(int x, int y) const;
@@ -65,6 +72,8 @@ private:
 
     LoadObject* sceneCurrent = nullptr;
     double frameStepMs;
+    int widthPx;
+    int heightPx;
     int musicMs = -1;
     int forcedMusicMs = -1;     // music time of the next frame, when set
     int frames = 0;
