@@ -49,7 +49,7 @@ public:
     // Frame time that the next frame will last.
     int nextFrameTimeMs() const;
     // Changes the fixed frame time from the next frame on.
-    void setFrameTimeMs(double frameTimeMs) { frameStepMs = frameTimeMs; }
+    void setFrameTimeMs(double frameTimeMs);
     // Frames drawn since the scene became current.
     int frameCount() const { return frames; }
 

@@ -19,6 +19,8 @@ packages=(
   # clang for the sanitizer and fuzzing build, independent tools to cross-check files
   libgtest-dev libgmock-dev xvfb xserver-xorg-core xserver-xorg-video-dummy xauth
   x11-xserver-utils libxtst-dev clang libclang-rt-14-dev imagemagick ffmpeg
+  # the capture tool encodes through FFmpeg's libraries (Debian's libavcodec has libx264)
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
 )
 
 packages+=("$@")

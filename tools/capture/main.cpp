@@ -129,8 +129,7 @@ int main(int argc, char** argv)
     CaptureOptions options;
     std::string why;
     if (!options.parse(std::vector<std::string>(argv + 1, argv + argc), why)) {
-        std::fprintf(stderr, "tavlen_capture: %s\n%s", why.c_str(), CaptureOptions::usage());
-        return 2;
+        return refuse(why + " (tavlen_capture --help shows the usage)", 2);
     }
     if (options.helpAsked) {
         std::printf("%s", CaptureOptions::usage());
