@@ -122,12 +122,15 @@ bool CaptureOptions::parse(const std::vector<std::string>& args, std::string& wh
     return true;
 }
 
-const char* CaptureOptions::usage()
+std::string CaptureOptions::usage()
 {
     return "usage: tavlen_capture [--size WxH] [--fps N] [--from MS] [--to MS] [--quality CRF] OUTPUT\n"
            "  OUTPUT ending in .mp4 (H.264 + AAC) or .mkv (H.264 + FLAC): one video file;\n"
            "  ending in /: a folder of numbered PNG frames and music.wav.\n"
-           "  --size 800x600, --fps 60, --from 0 and --to the end (demo ms), --quality 18 by default.\n";
+           "  Defaults: --size "
+        + std::to_string(DEFAULT_WIDTH_PX) + "x" + std::to_string(DEFAULT_HEIGHT_PX)
+        + ", --fps 60, --quality 18 (x264's CRF), the whole demo; --from and --to\n"
+          "  in demo ms (the music starts at 6000) keep the frames shown in [from, to).\n";
 }
 
 int CaptureOptions::firstFrame() const

@@ -19,8 +19,8 @@ public:
     // Reads `args` (without the program name). Returns false with the reason in `whyNot`.
     bool parse(const std::vector<std::string>& args, std::string& whyNot);
 
-    // The usage text printed by --help and after a refusal.
-    static const char* usage();
+    // The usage text printed by --help.
+    static std::string usage();
 
     // Index of the first frame captured and one past the last (INT_MAX-like when the
     // capture runs to the end of the demo), at fps frames per second.
@@ -29,8 +29,11 @@ public:
     // Frames a capture will hold, counting to the demo's nominal end when there is no --to.
     int expectedFrames() const;
 
-    int widthPx = 800;   // until the demo draws any size, the size it is laid out for
-    int heightPx = 600;
+    // The size the demo is laid out for; 1920x1080 once the demo draws any size.
+    static const int DEFAULT_WIDTH_PX = 800, DEFAULT_HEIGHT_PX = 600;
+
+    int widthPx = DEFAULT_WIDTH_PX;
+    int heightPx = DEFAULT_HEIGHT_PX;
     int fps = 60;
     int fromMs = 0;
     int toMs = -1;       // -1: to the end of the demo

@@ -132,7 +132,7 @@ int main(int argc, char** argv)
         return refuse(why + " (tavlen_capture --help shows the usage)", 2);
     }
     if (options.helpAsked) {
-        std::printf("%s", CaptureOptions::usage());
+        std::printf("%s", CaptureOptions::usage().c_str());
         return 0;
     }
     catchInterrupts();
