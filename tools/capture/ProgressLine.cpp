@@ -15,12 +15,16 @@ void ProgressLine::update(int framesDone)
     if (!m_onTerminal)
         return;
     const Clock::time_point now = Clock::now();
+    if (!m_started) {
+        m_started = true;
+        m_firstFrame = now;
+    }
     if (m_lineShown && now - m_lastShown < std::chrono::milliseconds(250))
         return;
     m_lastShown = now;
     m_lineShown = true;
-    const double seconds = elapsedSeconds();
-    const double fps = seconds > 0.0 ? framesDone / seconds : 0.0;
+    const double seconds = std::chrono::duration<double>(now - m_firstFrame).count();
+    const double fps = seconds > 0.0 ? (framesDone - 1) / seconds : 0.0;
     const int left = std::max(0, m_totalFrames - framesDone);
     const int secondsLeft = fps > 0.0 ? int(left / fps + 0.5) : 0;
     // Padded so a shorter line fully covers the one before.

@@ -17,7 +17,7 @@ public:
     // Ends the in-place line and prints `summary` on a line of its own.
     void done(const std::string& summary);
 
-    // Seconds since the capture's first frame was asked for.
+    // Seconds since the object was made, start-up included.
     double elapsedSeconds() const;
 
 private:
@@ -27,5 +27,7 @@ private:
     bool m_onTerminal;
     bool m_lineShown = false;
     Clock::time_point m_start;
+    Clock::time_point m_firstFrame;  // the rate counts from here, past the start-up
+    bool m_started = false;
     Clock::time_point m_lastShown;
 };
