@@ -40,11 +40,13 @@ bool exists(const std::string& path)
     return stat(path.c_str(), &info) == 0;
 }
 
-// Runs the capture in the build folder on an Xvfb of its own (DISPLAY unset).
+// Runs the capture in the build folder on an Xvfb of its own (DISPLAY unset). LD_PRELOAD
+// keeps the GL driver mapped at exit, so LeakSanitizer can name its caches.
 std::unique_ptr<TestProcess> capture(std::vector<std::string> args, const std::string& workDir = TAVLEN_BINARY_DIR)
 {
     auto process = std::make_unique<TestProcess>(TAVLEN_CAPTURE, args);
     process->unsetEnv("DISPLAY");
+    process->setEnv("LD_PRELOAD", TAVLEN_KEEP_LIBRARIES);
     process->setWorkDir(workDir);
     EXPECT_TRUE(process->start()) << process->error();
     EXPECT_TRUE(process->wait(240000)) << "still capturing after four minutes";

@@ -9,6 +9,7 @@
 #include <unistd.h>      // Required for: fork(), execvp(), pipe()
 
 #include <algorithm>  // Required for: std::max
+#include <cstdlib>    // Required for: unsetenv()
 #include <chrono>
 #include <thread>     // Required for: std::this_thread::sleep_for
 #include <vector>
@@ -67,6 +68,9 @@ bool PrivateXServer::start(int widthPx, int heightPx, std::string& whyNot)
         dup2(quiet, 0);
         dup2(quiet, 1);
         dup2(quiet, 2);
+        // What is preloaded into the capture (a leak checker's helper, a profiler) is not
+        // meant for the server, and may keep it from starting.
+        unsetenv("LD_PRELOAD");
         std::vector<char*> argv;
         for (std::string& arg : args)
             argv.push_back(&arg[0]);
