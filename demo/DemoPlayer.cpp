@@ -16,12 +16,26 @@
 
 namespace {
 
-// The fake engine clock that the root scene reads instead of the wall clock.
+// The fake engine clock that the root scene reads instead of the wall clock. It is the frame
+// time multiplied by the frames since the frame time was last set, added to where the clock
+// stood then: adding 1000/30 frame after frame drifts by binary fractions, and frame 180
+// would read 5999 ms instead of 6000 and start the music a frame late.
 double g_clockMs = 0.0;
+double g_clockBaseMs = 0.0;
+long g_framesSinceBase = 0;
+
+// Lifts a clock meant to stand on a whole millisecond above the rounding error of the
+// product; far below the smallest real fraction of a frame time (1/240 ms at 240 fps).
+const double kWholeMsNudge = 1e-6;
+
+int wholeMs(double clockMs)
+{
+    return int(std::floor(clockMs + kWholeMsNudge));
+}
 
 unsigned int playerClockMs()
 {
-    return static_cast<unsigned int>(std::floor(g_clockMs));
+    return static_cast<unsigned int>(wholeMs(g_clockMs));
 }
 
 const int kPreRollMs = 6000;  // the frame that finds this much pre-roll starts the music
@@ -32,6 +46,8 @@ DemoPlayer::DemoPlayer(double frameTimeMs, int widthPx, int heightPx)
     : frameStepMs(frameTimeMs), widthPx(widthPx), heightPx(heightPx), frameBuffer(size_t(widthPx) * size_t(heightPx) * 4)
 {
     g_clockMs = 0.0;
+    g_clockBaseMs = 0.0;
+    g_framesSinceBase = 0;
     TAV_SYS_Util::setClock(playerClockMs);
     FSOUND_SetManualClock(true);
     FSOUND_SetManualTime(0);
@@ -92,7 +108,7 @@ bool DemoPlayer::step()
         return false;
 
     const int frameTimeMs = nextFrameTimeMs();
-    g_clockMs += frameStepMs;
+    g_clockMs = g_clockBaseMs + double(++g_framesSinceBase) * frameStepMs;
     // The music clock: 0 on the frame that starts the music, then the frame time added.
     const bool musicReadNow = sceneCurrent->m_musicStarted || sceneCurrent->m_loadTime >= kPreRollMs;
     if (musicReadNow) {
@@ -142,7 +158,14 @@ bool DemoPlayer::playToLoadTime(int loadTimeMs)
 
 int DemoPlayer::nextFrameTimeMs() const
 {
-    return int(std::floor(g_clockMs + frameStepMs) - std::floor(g_clockMs));
+    return wholeMs(g_clockBaseMs + double(g_framesSinceBase + 1) * frameStepMs) - wholeMs(g_clockMs);
+}
+
+void DemoPlayer::setFrameTimeMs(double frameTimeMs)
+{
+    g_clockBaseMs = g_clockMs;
+    g_framesSinceBase = 0;
+    frameStepMs = frameTimeMs;
 }
 
 const std::vector<uint8_t>& DemoPlayer::readFrame()

@@ -1,7 +1,8 @@
 // DemoPlayer: the whole demo without real time, for tests and developer tools.
 //
 // It builds the engine (in a window of the given size, 800x600 unless asked otherwise, with
-// unsynchronised swaps) and the demo scene exactly as the program does, and runs the engine's frame loop one pass at a time: root-scene update, event pump,
+// unsynchronised swaps) and the demo scene exactly as the program does, and runs the
+// engine's frame loop one pass at a time: root-scene update, event pump,
 // buffer swap, scene switch. Only the two clocks are replaced: every frame lasts a fixed
 // frame time (fractions carry over, so 1000/60 gives 16, 17, 17, ...), and the music
 // position starts at 0 on the frame that starts the music and advances by the same frame
@@ -18,8 +19,9 @@ class LoadObject;
 
 class DemoPlayer {
 public:
-    // Creates the engine and the scene and runs the engine's first frame, after which the
-    // scene is current. Throws TAV_Exception* when the scene cannot be built.
+    // Creates the engine in a window of widthPx x heightPx and the scene, and runs the
+    // engine's first frame, after which the scene is current. Throws TAV_Exception* when the
+    // scene cannot be built.
     explicit DemoPlayer(double frameTimeMs = 20.0, int widthPx = WIDTH, int heightPx = HEIGHT);
     ~DemoPlayer();
     DemoPlayer(const DemoPlayer&) = delete;
@@ -47,15 +49,16 @@ public:
     // Frame time that the next frame will last.
     int nextFrameTimeMs() const;
     // Changes the fixed frame time from the next frame on.
-    void setFrameTimeMs(double frameTimeMs) { frameStepMs = frameTimeMs; }
+    void setFrameTimeMs(double frameTimeMs);
     // Frames drawn since the scene became current.
     int frameCount() const { return frames; }
 
-    // The window's size in pixels.
+    // Size of the window, and so of every frame read back.
     int width() const { return widthPx; }
     int height() const { return heightPx; }
 
-    // The frame drawn last: width x height RGBA rows, bottom row first, as glReadPixels gives them.
+    // The frame drawn last: width x height RGBA rows, bottom row first, as glReadPixels
+    // gives them.
     const std::vector<uint8_t>& readFrame();
     // One pixel of the frame drawn last; (0, 0) is the bottom left. 0xRRGGBBAA.
     uint32_t pixel(int x, int y) const;

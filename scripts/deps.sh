@@ -25,6 +25,8 @@ packages=(
   # the ways users end a program, which the desktop must survive: pkill, killall, xkill,
   # and a window manager's close request
   procps psmisc x11-apps openbox wmctrl
+  # the capture tool encodes through FFmpeg's libraries (Debian's libavcodec has libx264)
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
 )
 
 packages+=("$@")

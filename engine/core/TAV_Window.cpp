@@ -81,6 +81,7 @@ const char* displayName()
 }  // namespace
 
 bool TAV_Window::m_fullscreen = true;
+bool TAV_Window::m_leaveDisplaySettings = false;
 Display* TAV_Window::dpy = nullptr;
 int TAV_Window::screen = 0;
 Window TAV_Window::win = 0;
@@ -100,6 +101,7 @@ bool TAV_Window::m_hasDeskMode = false;
 TAV_FrameMapping TAV_Window::m_frame;
 const char* TAV_Window::m_swapControl = "none";
 bool TAV_Window::m_swapSynchronised = false;
+bool TAV_Window::m_autoRepeatOff = false;
 
 int TAV_Window::attrListDbl[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 4, GLX_GREEN_SIZE, 4,
                                  GLX_BLUE_SIZE, 4, GLX_DEPTH_SIZE, 16, None};
@@ -188,7 +190,7 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
 
     if (m_fullscreen) {
         unsigned int widthPx, heightPx;
-        if (best >= 0) {
+        if (best >= 0 && !m_leaveDisplaySettings) {
             XF86VidModeModeInfo* mode = modes.get()[best];
             XF86VidModeSwitchToMode(dpy, screen, mode);
             XF86VidModeSetViewPort(dpy, screen, 0, 0);
@@ -251,7 +253,9 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
     XFreeGC(dpy, gc);
 
     // Held keys give one press and one release: scenes see keys, not typing.
-    XAutoRepeatOff(dpy);
+    m_autoRepeatOff = !m_leaveDisplaySettings;
+    if (m_autoRepeatOff)
+        XAutoRepeatOff(dpy);
     // The server's state now matches what this function promised.
     XSync(dpy, False);
     return true;
@@ -336,9 +340,10 @@ void TAV_Window::killWindow()
         if (attr.colormap)
             XFreeColormap(dpy, attr.colormap);
         // Also in windowed mode, where it re-selects the mode the desktop had at start.
-        if (m_hasDeskMode)
+        if (m_hasDeskMode && !m_leaveDisplaySettings)
             XF86VidModeSwitchToMode(dpy, screen, &deskMode);
-        XAutoRepeatOn(dpy);
+        if (m_autoRepeatOff)
+            XAutoRepeatOn(dpy);
         XCloseDisplay(dpy);  // flushes the requests above and releases the grabs
         XSetErrorHandler(previousErrorHandler);
     }
@@ -349,6 +354,7 @@ void TAV_Window::killWindow()
     m_cursorOff = 0;
     m_wmDeleteWindow = None;
     m_hasDeskMode = false;
+    m_autoRepeatOff = false;
     m_showCursor = true;
     m_fullscreen = true;
     m_frame = TAV_FrameMapping();

@@ -42,6 +42,10 @@ public:
     static void killWindow();
 
     static bool m_fullscreen;           // full screen requested; true again after killWindow
+    // Off by default. Set before createWin by tools that render on someone's display (the
+    // capture): then the video mode is never switched nor re-selected (full screen covers the
+    // screen as it is) and keyboard auto-repeat stays as it was. killWindow keeps the switch.
+    static bool m_leaveDisplaySettings;
     static Display* dpy;
     static int screen;
     static Window win;
@@ -76,4 +80,6 @@ private:
 
     // True when the video-mode extension gave the desktop mode, which killWindow restores.
     static bool m_hasDeskMode;
+    // True when createWin switched auto-repeat off, which killWindow switches back on.
+    static bool m_autoRepeatOff;
 };

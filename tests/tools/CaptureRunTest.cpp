@@ -1,0 +1,279 @@
+// The capture as a program: a short stretch comes out with exactly its frames, each the
+// player's frame of that moment, and the music placed to the sample; bad requests are
+// refused with one line and leave nothing under the output's name.
+#include <gtest/gtest.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libswscale/swscale.h>
+}
+#include <sys/stat.h>  // Required for: stat(), mkdir()
+#include <unistd.h>    // Required for: chdir(), symlink()
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DemoPlayer.h"
+#include "OggDecoder.h"
+#include "support/TestGLContext.h"
+#include "support/TestProcess.h"
+#include "support/TestXServer.h"
+#include "tools/AssetFiles.h"
+
+namespace {
+
+// A stretch across the start of the music: 5800 to 6400 ms at 30 fps is frames 174 to 191,
+// and the music starts with frame 180 (6000 ms), 0.2 s into the capture.
+const int kWidth = 160, kHeight = 120, kFps = 30;
+const int kFirstFrame = 174, kFrames = 18, kMusicStartFrame = 180;
+const std::vector<std::string> kStretch = {"--size", "160x120", "--fps", "30", "--from", "5800", "--to", "6400"};
+
+bool exists(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+// Runs the capture in the build folder on an Xvfb of its own (DISPLAY unset). LD_PRELOAD
+// keeps the GL driver mapped at exit, so LeakSanitizer can name its caches.
+std::unique_ptr<TestProcess> capture(std::vector<std::string> args, const std::string& workDir = TAVLEN_BINARY_DIR)
+{
+    auto process = std::make_unique<TestProcess>(TAVLEN_CAPTURE, args);
+    process->unsetEnv("DISPLAY");
+    process->setEnv("LD_PRELOAD", TAVLEN_KEEP_LIBRARIES);
+    process->setWorkDir(workDir);
+    EXPECT_TRUE(process->start()) << process->error();
+    EXPECT_TRUE(process->wait(240000)) << "still capturing after four minutes";
+    return process;
+}
+
+// What a file holds, read back with libavformat and libavcodec.
+struct Decoded {
+    std::vector<std::string> codecs;         // per stream
+    int videoFrames = 0;
+    int width = 0, height = 0;
+    std::vector<std::vector<uint8_t>> rgb;   // every picture, RGB rows top first
+    std::vector<int16_t> pcm;                // the audio when it decodes to 16-bit samples
+};
+
+Decoded decode(const std::string& path)
+{
+    Decoded out;
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0)
+        return out;
+    avformat_find_stream_info(format, nullptr);
+    std::vector<AVCodecContext*> decoders;
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+        const AVCodecParameters* parameters = format->streams[i]->codecpar;
+        out.codecs.push_back(std::string(avcodec_get_name(parameters->codec_id))
+                             + (parameters->format == AV_PIX_FMT_YUV420P && parameters->codec_type == AVMEDIA_TYPE_VIDEO
+                                    ? "/yuv420p" : ""));
+        AVCodecContext* decoder = avcodec_alloc_context3(avcodec_find_decoder(parameters->codec_id));
+        avcodec_parameters_to_context(decoder, parameters);
+        avcodec_open2(decoder, decoder->codec, nullptr);
+        decoders.push_back(decoder);
+    }
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    SwsContext* toRgb = nullptr;
+    auto take = [&](AVCodecContext* decoder) {
+        while (avcodec_receive_frame(decoder, frame) == 0) {
+            if (decoder->codec_type == AVMEDIA_TYPE_VIDEO) {
+                out.width = frame->width;
+                out.height = frame->height;
+                if (!toRgb) {
+                    toRgb = sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
+                                           frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR | SWS_ACCURATE_RND,
+                                           nullptr, nullptr, nullptr);
+                    sws_setColorspaceDetails(toRgb, sws_getCoefficients(SWS_CS_ITU709), 0,
+                                             sws_getCoefficients(SWS_CS_ITU709), 1, 0, 1 << 16, 1 << 16);
+                }
+                std::vector<uint8_t> rgb(size_t(frame->width) * frame->height * 3);
+                uint8_t* planes[1] = {rgb.data()};
+                const int strides[1] = {frame->width * 3};
+                sws_scale(toRgb, frame->data, frame->linesize, 0, frame->height, planes, strides);
+                out.rgb.push_back(rgb);
+                ++out.videoFrames;
+            } else if (frame->format == AV_SAMPLE_FMT_S16) {
+                const int16_t* samples = reinterpret_cast<const int16_t*>(frame->data[0]);
+                out.pcm.insert(out.pcm.end(), samples, samples + frame->nb_samples * frame->ch_layout.nb_channels);
+            }
+        }
+    };
+    while (av_read_frame(format, packet) >= 0) {
+        AVCodecContext* decoder = decoders[size_t(packet->stream_index)];
+        avcodec_send_packet(decoder, packet);
+        take(decoder);
+        av_packet_unref(packet);
+    }
+    for (AVCodecContext* decoder : decoders) {
+        avcodec_send_packet(decoder, nullptr);
+        take(decoder);
+        avcodec_free_context(&decoder);
+    }
+    sws_freeContext(toRgb);
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avformat_close_input(&format);
+    return out;
+}
+
+// The music as the capture should hold it: silence, then the track from its first sample.
+std::vector<int16_t> expectedMusic(long silentFrames, size_t samples)
+{
+    OggDecoder decoder;
+    std::string whyNot;
+    EXPECT_TRUE(decoder.open((assets::dataDir() + "/ormund_france.ogg").c_str(), whyNot)) << whyNot;
+    std::vector<int16_t> pcm(samples, 0);
+    const size_t from = size_t(silentFrames) * size_t(decoder.channels());
+    size_t at = from;
+    while (at < samples) {
+        const long read = decoder.read(&pcm[at], long(samples - at) / decoder.channels());
+        if (read <= 0)
+            break;
+        at += size_t(read) * size_t(decoder.channels());
+    }
+    return pcm;
+}
+
+// Peak signal-to-noise ratio of an RGB picture (top row first) against a player frame
+// (RGBA, bottom row first), in dB.
+double psnr(const std::vector<uint8_t>& rgb, const std::vector<uint8_t>& rgbaBottomUp)
+{
+    double squares = 0.0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const double d = double(rgb[(size_t(y) * kWidth + x) * 3 + c])
+                    - double(rgbaBottomUp[(size_t(kHeight - 1 - y) * kWidth + x) * 4 + c]);
+                squares += d * d;
+            }
+    const double mse = squares / (double(kWidth) * kHeight * 3);
+    return mse == 0.0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+// The player's own frames of the stretch, rendered in this process.
+const std::vector<std::vector<uint8_t>>& playerFrames()
+{
+    static std::vector<std::vector<uint8_t>> frames;
+    if (!frames.empty() || !TestXServer::sharedXvfb() || chdir(TAVLEN_BINARY_DIR) != 0)
+        return frames;
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    DemoPlayer player(1000.0 / kFps, kWidth, kHeight);
+    tavtest::pinGLDriverLibraries();
+    while (player.frameCount() < kFirstFrame + kFrames && player.step())
+        if (player.frameCount() > kFirstFrame)
+            frames.push_back(player.readFrame());
+    return frames;
+}
+
+}  // namespace
+
+TEST(CaptureRun, AStretchHoldsExactlyItsFramesTheirPicturesAndTheMusicInPlace)
+{
+    const long rate = 44100;
+    const long silent = (kMusicStartFrame - kFirstFrame) * rate / kFps;  // 8820 sample frames
+    const size_t samples = size_t(kFrames) * rate / kFps * 2;            // stereo, 0.6 s
+    const std::vector<int16_t> music = expectedMusic(silent, samples);
+    const std::vector<std::vector<uint8_t>>& player = playerFrames();
+    ASSERT_EQ(size_t(kFrames), player.size());
+
+    struct Case {
+        const char* output;
+        std::vector<std::string> codecs;
+        bool exactMusic;  // lossless audio: the samples themselves are compared
+    };
+    const Case cases[] = {
+        {"stretch.mkv", {"h264/yuv420p", "flac"}, true},
+        {"stretch.mp4", {"h264/yuv420p", "aac"}, false},
+        {"frames/", {}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output);
+        const std::string output = tavtest::scratchDir() + "/" + c.output;
+        std::vector<std::string> args = kStretch;
+        args.push_back(output);
+        const auto process = capture(args);
+        ASSERT_EQ(0, process->exitCode()) << process->stderrText();
+        const std::string name = c.output;
+        EXPECT_FALSE(exists(tavtest::scratchDir() + "/" + name.substr(0, name.find('/')) + ".part"));
+
+        if (c.codecs.empty()) {
+            // Frames as PNG, bit for bit the player's; the WAV holds the same music.
+            for (int i = 0; i <= kFrames; ++i) {
+                char frame[32];
+                std::snprintf(frame, sizeof(frame), "frame%06d.png", i);
+                if (i == kFrames) {
+                    EXPECT_FALSE(exists(output + frame));
+                    break;
+                }
+                const assets::Picture png = assets::readPicture(output + frame);
+                ASSERT_TRUE(png.ok) << frame;
+                EXPECT_EQ(99.0, psnr(png.pixels, player[size_t(i)])) << frame << " differs from the player's";
+            }
+            const std::string wav = assets::readFile(output + "music.wav");
+            ASSERT_EQ(44 + samples * 2, wav.size());
+            EXPECT_TRUE(std::equal(music.begin(), music.end(), reinterpret_cast<const int16_t*>(wav.data() + 44)));
+            continue;
+        }
+        const Decoded file = decode(output);
+        EXPECT_EQ(c.codecs, file.codecs);
+        EXPECT_EQ(kFrames, file.videoFrames);
+        ASSERT_EQ(kWidth, file.width);
+        ASSERT_EQ(kHeight, file.height);
+        // Every frame matches the player's frame of its moment, and not its neighbours'.
+        for (int i = 0; i < file.videoFrames; ++i)
+            EXPECT_GE(psnr(file.rgb[size_t(i)], player[size_t(i)]), 35.0) << "frame " << i;
+        if (c.exactMusic) {
+            ASSERT_EQ(samples, file.pcm.size());
+            EXPECT_TRUE(file.pcm == music) << "the music is not the track placed at the frame that starts it";
+        }
+    }
+}
+
+TEST(CaptureRun, RefusesBadRequestsWithOneLineAndLeavesNoFile)
+{
+    // A folder with the pictures but without the music.
+    const std::string noMusic = tavtest::scratchDir() + "/no-music";
+    mkdir(noMusic.c_str(), 0777);
+    mkdir((noMusic + "/data").c_str(), 0777);
+    ASSERT_EQ(0, symlink((assets::dataDir() + "/o14_logo.png").c_str(), (noMusic + "/data/o14_logo.png").c_str()));
+    const std::string out = tavtest::scratchDir() + "/refused.mp4";
+
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+        std::string workDir;
+        std::string output;
+    };
+    const Case cases[] = {
+        {{"--size", "801x600"}, "bad size", TAVLEN_BINARY_DIR, out},
+        {{"--size", "800by600"}, "bad size", TAVLEN_BINARY_DIR, out},
+        {{"--fps", "0"}, "bad frame rate", TAVLEN_BINARY_DIR, out},
+        {{"--from", "73000"}, "bad range", TAVLEN_BINARY_DIR, out},
+        {{"--from", "5000", "--to", "5000"}, "bad range", TAVLEN_BINARY_DIR, out},
+        {{"--from", "-5"}, "bad time", TAVLEN_BINARY_DIR, out},
+        {{}, "unknown container", TAVLEN_BINARY_DIR, tavtest::scratchDir() + "/refused.avi"},
+        {{}, "cannot write", TAVLEN_BINARY_DIR, tavtest::scratchDir() + "/no/such/folder/refused.mp4"},
+        {{}, "cannot read the music", noMusic, out},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.push_back(c.output);
+        SCOPED_TRACE(::testing::PrintToString(args));
+        const auto process = capture(args, c.workDir);
+        EXPECT_NE(0, process->exitCode());
+        const std::string said = process->stderrText();
+        EXPECT_NE(std::string::npos, said.find(c.says)) << said;
+        EXPECT_EQ(1, std::count(said.begin(), said.end(), '\n')) << said;
+        EXPECT_FALSE(exists(c.output));
+        EXPECT_FALSE(exists(c.output + ".part"));
+    }
+}

@@ -1,0 +1,199 @@
+// tavlen_capture: the demo as a video file with its music, frame-exact at any frame rate.
+//
+//   tavlen_capture [--size WxH] [--fps N] [--from MS] [--to MS] [--quality CRF] OUTPUT
+//
+// The demo is played on the deterministic player, so every frame shows its exact moment
+// however long it takes to render: frame k shows demo time k x 1000 / fps. Frames are read
+// back through pixel buffer objects and encoded on a thread of their own (EncoderThread),
+// into an MP4 or Matroska file (MovieWriter) or a folder of PNGs and a WAV
+// (FrameFolderWriter). The music is decoded by the music layer's decoder (MusicTrack) and
+// placed so that music time t sounds with the frame that shows music time t: its first
+// sample starts with the frame that starts the music, after the silent pre-roll.
+//
+// With DISPLAY set it renders in a plain window on that display, leaving its video mode and
+// keyboard auto-repeat alone; without, it starts an Xvfb of its own (PrivateXServer). The
+// player's own music playback goes to OpenAL's null output: a capture makes no sound.
+// It runs in the current folder when that holds data/, else in the build folder. The output
+// is written beside its name and renamed when complete (PendingOutput). Exit status: 0
+// done, 1 failed, 2 bad command line, 130 interrupted; a refusal is one line on stderr.
+#include <signal.h>  // Required for: signal(), the interrupt
+#include <unistd.h>  // Required for: chdir(), access(), getcwd()
+
+#include <cstdio>
+#include <cstdlib>   // Required for: getenv(), setenv()
+#include <memory>    // Required for: std::unique_ptr
+#include <string>
+#include <vector>
+
+#include "CaptureOptions.h"
+#include "DemoPlayer.h"
+#include "EncoderThread.h"
+#include "FrameFolderWriter.h"
+#include "FrameReader.h"
+#include "MovieWriter.h"
+#include "MusicTrack.h"
+#include "PendingOutput.h"
+#include "PrivateXServer.h"
+#include "ProgressLine.h"
+#include "core/TAV_Window.h"
+#include "sys/TAV_Exception.h"
+
+namespace {
+
+const char* const kMusicFile = "data/ormund_france.ogg";
+// Frames queued between the renderer and the encoder: enough to ride out the encoder's
+// slow moments (x264's key frames), few enough to keep memory small at large sizes.
+const int kQueueDepth = 4;
+
+volatile sig_atomic_t g_interrupted = 0;
+
+void interrupt(int)
+{
+    g_interrupted = 1;
+}
+
+// The player's engine takes the termination signals for its own orderly exit, which a
+// capture does not use: they are taken back after it starts (and stay ours after it goes).
+void catchInterrupts()
+{
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+        signal(signalNumber, interrupt);
+}
+
+int refuse(const std::string& why, int status = 1)
+{
+    std::fprintf(stderr, "tavlen_capture: %s\n", why.c_str());
+    return status;
+}
+
+std::string absolutePath(const std::string& path)
+{
+    if (!path.empty() && path[0] == '/')
+        return path;
+    std::vector<char> here(4096);
+    if (!getcwd(here.data(), here.size()))
+        return path;
+    return std::string(here.data()) + "/" + path;
+}
+
+bool enterDataFolder()
+{
+    if (access("data/o14_logo.png", R_OK) == 0)
+        return true;
+    return chdir(TAVLEN_BINARY_DIR) == 0 && access("data/o14_logo.png", R_OK) == 0;
+}
+
+// Renders and hands frames to the encoder; returns the number of frames captured.
+int captureFrames(DemoPlayer& player, const CaptureOptions& options, const MusicTrack& music,
+                  EncoderThread& encoder, ProgressLine& progress)
+{
+    FrameReader reader(player.width(), player.height());
+    const int first = options.firstFrame();
+    const int end = options.endFrame();
+    int musicStartPlayerFrame = -1;
+    int captured = 0;
+    uint8_t* slot = nullptr;
+    auto musicStart = [&] {
+        return musicStartPlayerFrame < 0 ? FrameSink::NO_MUSIC_YET
+                                         : music.frameStart(musicStartPlayerFrame - first, options.fps);
+    };
+    while (!g_interrupted && player.frameCount() < end) {
+        if (!player.step())
+            break;  // the demo has ended
+        const int frame = player.frameCount() - 1;
+        if (musicStartPlayerFrame < 0 && player.musicTimeMs() >= 0)
+            musicStartPlayerFrame = frame;
+        progress.update(player.frameCount());
+        if (frame < first)
+            continue;  // played for its effect on the frames to come, not captured
+        if (!slot && !(slot = encoder.acquire()))
+            return captured;  // the encoder has failed; finish() says why
+        if (reader.read(slot)) {
+            encoder.submit(slot, captured++, musicStart());
+            slot = nullptr;
+        }
+    }
+    if (g_interrupted)
+        return captured;
+    if (!slot)
+        slot = encoder.acquire();
+    if (slot && reader.flush(slot))
+        encoder.submit(slot, captured++, musicStart());
+    return captured;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CaptureOptions options;
+    std::string why;
+    if (!options.parse(std::vector<std::string>(argv + 1, argv + argc), why)) {
+        return refuse(why + " (tavlen_capture --help shows the usage)", 2);
+    }
+    if (options.helpAsked) {
+        std::printf("%s", CaptureOptions::usage().c_str());
+        return 0;
+    }
+    catchInterrupts();
+
+    PendingOutput output(absolutePath(options.output));
+    if (!output.create(why))
+        return refuse(why);
+    if (!enterDataFolder())
+        return refuse(std::string("no data/ here nor in ") + TAVLEN_BINARY_DIR + ": build the tavlen_data target first");
+    MusicTrack music;
+    if (!music.load(kMusicFile, why))
+        return refuse(std::string("cannot read the music ") + kMusicFile + " (" + why + ")");
+
+    std::unique_ptr<PrivateXServer> privateServer;
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !display[0]) {
+        privateServer.reset(new PrivateXServer());
+        if (!privateServer->start(options.widthPx, options.heightPx, why))
+            return refuse(why);
+        setenv("DISPLAY", privateServer->display().c_str(), 1);
+    }
+    // The player starts the music as the demo does; it must not reach the speakers.
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    TAV_Window::m_leaveDisplaySettings = true;
+
+    int captured = 0;
+    ProgressLine progress(options.firstFrame() + options.expectedFrames());
+    try {
+        std::unique_ptr<FrameSink> sink;
+        if (options.container == CaptureOptions::FOLDER)
+            sink.reset(new FrameFolderWriter(output.path(), options.widthPx, options.heightPx, options.fps, music));
+        else
+            sink.reset(new MovieWriter(output.path(), options.container == CaptureOptions::MKV, options.widthPx,
+                                       options.heightPx, options.fps, options.crf, music));
+        DemoPlayer player(1000.0 / options.fps, options.widthPx, options.heightPx);
+        catchInterrupts();
+        EncoderThread encoder(*sink, size_t(options.widthPx) * size_t(options.heightPx) * 4, kQueueDepth);
+        captured = captureFrames(player, options, music, encoder, progress);
+        if (g_interrupted)
+            return refuse("interrupted: nothing written", 130);
+        if (!encoder.finish(why))
+            return refuse(why);
+        if (captured == 0)
+            return refuse("the demo ended before --from: nothing written");
+    } catch (TAV_Exception* e) {
+        why = e->getMessage();
+        delete e;
+        return refuse(why);
+    }
+    if (!output.commit(why))
+        return refuse(why);
+
+    const double seconds = progress.elapsedSeconds();
+    char summary[512];
+    std::snprintf(summary, sizeof(summary),
+                  "tavlen_capture: wrote %s: %d frames (%.2f s, demo time %lld to %lld ms), %dx%d at %d fps, "
+                  "in %.1f s (%.1f frames/s)",
+                  options.output.c_str(), captured, double(captured) / options.fps,
+                  (long long)options.firstFrame() * 1000 / options.fps,
+                  (long long)(options.firstFrame() + captured - 1) * 1000 / options.fps, options.widthPx,
+                  options.heightPx, options.fps, seconds, seconds > 0.0 ? captured / seconds : 0.0);
+    progress.done(summary);
+    return 0;
+}
