@@ -32,10 +32,13 @@ extern "C" {
 namespace {
 
 // A stretch across the start of the music: 5800 to 6400 ms at 30 fps is frames 174 to 191,
-// and the music starts with frame 180 (6000 ms), 0.2 s into the capture.
-const int kWidth = 160, kHeight = 120, kFps = 30;
+// and the music starts with frame 180 (6000 ms), 0.2 s into the capture. The logo's grain
+// has more detail per pixel at this small size than at full HD, so the stretch is encoded
+// at a finer quality than the default to keep every frame within 35 dB of the player's.
+const int kWidth = 320, kHeight = 240, kFps = 30;
 const int kFirstFrame = 174, kFrames = 18, kMusicStartFrame = 180;
-const std::vector<std::string> kStretch = {"--size", "160x120", "--fps", "30", "--from", "5800", "--to", "6400"};
+const std::vector<std::string> kStretch = {"--size", "320x240", "--fps", "30", "--from", "5800",
+                                           "--to", "6400", "--quality", "10"};
 
 const std::string kDataDir = std::string(TAVLEN_BINARY_DIR) + "/data";
 
