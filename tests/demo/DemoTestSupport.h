@@ -23,7 +23,8 @@
 namespace demotest {
 
 // A player on the shared Xvfb, run in the build folder; fails the test when it cannot start.
-inline std::unique_ptr<DemoPlayer> startPlayer(double frameTimeMs = 20.0)
+inline std::unique_ptr<DemoPlayer> startPlayer(double frameTimeMs = 20.0, int widthPx = DemoPlayer::WIDTH,
+                                               int heightPx = DemoPlayer::HEIGHT)
 {
     if (!TestXServer::sharedXvfb())
         return nullptr;
@@ -31,7 +32,7 @@ inline std::unique_ptr<DemoPlayer> startPlayer(double frameTimeMs = 20.0)
         ADD_FAILURE() << "cannot enter " << TAVLEN_BINARY_DIR;
         return nullptr;
     }
-    auto player = std::make_unique<DemoPlayer>(frameTimeMs);
+    auto player = std::make_unique<DemoPlayer>(frameTimeMs, widthPx, heightPx);
     // The GL driver stays mapped to the end, so LeakSanitizer can name its caches.
     tavtest::pinGLDriverLibraries();
     return player;
@@ -40,7 +41,7 @@ inline std::unique_ptr<DemoPlayer> startPlayer(double frameTimeMs = 20.0)
 // Writes the player's last frame where tavtest::framePath() keeps frames for people to see.
 inline void keepFrame(DemoPlayer& player, const std::string& name)
 {
-    tavtest::writeFramePNG(tavtest::framePath(name + ".png"), DemoPlayer::WIDTH, DemoPlayer::HEIGHT, player.readFrame());
+    tavtest::writeFramePNG(tavtest::framePath(name + ".png"), player.width(), player.height(), player.readFrame());
 }
 
 // A 64 x 64 picture whose upper half (the picture's top rows) is one RGBA colour and lower

@@ -33,10 +33,10 @@ TEST(WindowSize, TheWholePictureShowsCentredWithBlackBarsThroughAWhiteFlash)
     };
     for (const SizeCase& c : cases) {
         SCOPED_TRACE(c.name);
-        if (!TestXServer::sharedXvfb() || chdir(TAVLEN_BINARY_DIR) != 0)
-            FAIL() << "no X server or no build folder";
         // Long frames: the pre-roll passes in a few of them.
-        DemoPlayer player(500.0, c.widthPx, c.heightPx);
+        const std::unique_ptr<DemoPlayer> started = demotest::startPlayer(500.0, c.widthPx, c.heightPx);
+        ASSERT_TRUE(started);
+        DemoPlayer& player = *started;
         ASSERT_EQ(c.widthPx, player.width());
         ASSERT_EQ(c.heightPx, player.height());
         ASSERT_TRUE(player.playToMusicTime(11000));
@@ -48,8 +48,7 @@ TEST(WindowSize, TheWholePictureShowsCentredWithBlackBarsThroughAWhiteFlash)
         // Section 1 starts with a white flash at full strength over the whole band.
         ASSERT_TRUE(player.playToMusicTime(12000));
         // For a person to look at (a resized window's frame is cut to the size it opened with).
-        tavtest::writeFramePNG(tavtest::framePath(std::string("window_size_") + c.name + ".png"), player.width(),
-                               player.height(), player.readFrame());
+        demotest::keepFrame(player, std::string("window_size_") + c.name);
 
         const float scale = float(c.pictureHeight) / 600.0f;
         const int left = c.pictureX;
