@@ -1,5 +1,5 @@
 // The music calls on the real audio stack: OpenAL Soft with its null output (real time, no
-// sound), its wave-file output, an output that cannot open, files that cannot be played, and
+// sound), an output that cannot open, files that cannot be played, and
 // the clock seam. Tracks are made here with the asset generator's Ogg writer.
 //
 // OpenAL Soft reads its configuration (ALSOFT_DRIVERS, ALSOFT_CONF) once per process, so each
@@ -8,14 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>             // Required for: dup(), dup2(), close()
-#include <vorbis/vorbisfile.h>  // Required for: ov_fopen(), ov_read(): the reference decode
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -213,81 +211,6 @@ TEST(Music, NullOutputClockIsSmoothMonotonicAndKeepsToTheWallClock)
     EXPECT_GT(latencyMs, 0.0);
     EXPECT_GE(lowestLeadMs, -latencyMs - 25.0);
     EXPECT_LE(highestLeadMs, -latencyMs + 40.0);
-}
-
-TEST(Music, WaveOutputCarriesTheDecodedTrackUnbrokenAcrossAVerySlowFrame)
-{
-    const std::string wave = scratch("out.wav");
-    // 16-bit stereo at the track's rate with nothing added to the signal, so every sample of
-    // the track reaches the file unchanged.
-    if (!configureOpenAL("wave", "[general]\nfrequency = 44100\nchannels = stereo\nsample-type = int16\n"
-                                 "dither = false\noutput-limiter = false\n[wave]\nfile = " + wave + "\n"))
-        GTEST_SKIP() << "OpenAL was started earlier in this process; run through ctest";
-    const double trackMs = 1500.0;
-    const std::string track = writeTone(trackMs / 1000.0);
-    std::vector<int16_t> expected;  // the track as libvorbisfile decodes it
-    OggVorbis_File file;
-    ASSERT_EQ(0, ov_fopen(track.c_str(), &file));
-    char chunk[8192];
-    int link = 0;
-    for (long got; (got = ov_read(&file, chunk, sizeof chunk, 0, 2, 1, &link)) > 0;)
-        expected.insert(expected.end(), reinterpret_cast<int16_t*>(chunk), reinterpret_cast<int16_t*>(chunk + got));
-    ov_clear(&file);
-    ASSERT_EQ(size_t(trackMs / 1000.0 * 44100) * 2, expected.size());
-
-    std::vector<Frame> frames;
-    double playAfterInitStartMs = 0.0;
-    {
-        SoundSession session;
-        const Clock::time_point initStart = Clock::now();
-        ASSERT_TRUE(FSOUND_Init(44100, 1, 1));
-        FSOUND_STREAM* stream = FSOUND_Stream_Open(track.c_str(), FSOUND_2D, 0, 0);
-        ASSERT_FALSE(stream->isSilent());
-        sleepMs(150.0);  // the output runs, silent, until Play
-        const Clock::time_point playStart = Clock::now();
-        playAfterInitStartMs = msSince(initStart);
-        FSOUND_Stream_Play(FSOUND_FREE, stream);
-        // Past the end of the track, with one frame in the middle that takes a second: longer
-        // than all the music queued, so only a feeder of its own keeps the music going.
-        frames = runFrames(stream, playStart, trackMs + 500.0, 1000.0 / 60, 300.0, 1000.0);
-        EXPECT_TRUE(FSOUND_Stream_Close(stream));
-    }  // FSOUND_Close: the wave file is complete
-
-    for (size_t i = 1; i < frames.size(); ++i)
-        ASSERT_GE(frames[i].musicMs, frames[i - 1].musicMs) << "frame " << i;
-    EXPECT_GT(frames.back().musicMs, trackMs + 300.0) << "the clock runs on after the track";
-
-    // The samples of the WAVE file's data chunk (OpenAL Soft writes it last, after "fmt ").
-    std::ifstream in(wave, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const size_t data = bytes.find("data", 12);
-    ASSERT_NE(std::string::npos, data);
-    std::vector<int16_t> written((bytes.size() - data - 8) / 2);
-    memcpy(written.data(), bytes.data() + data + 8, written.size() * 2);
-    ASSERT_GT(written.size(), expected.size());
-    // The file starts when the output opens; the track starts where its first 256 frames are.
-    auto matchesAt = [&](size_t at, size_t count) {
-        for (size_t i = 0; i < count; ++i)
-            if (std::abs(written[at + i] - expected[i]) > 1)
-                return false;
-        return true;
-    };
-    size_t start = 0;
-    while (start + expected.size() <= written.size() && !matchesAt(start, 512))
-        start += 2;
-    ASSERT_LE(start + expected.size(), written.size()) << "the track is not in the file";
-    EXPECT_TRUE(matchesAt(start, expected.size())) << "the track is broken";
-    for (size_t i = 0; i < written.size(); ++i) {
-        if (i < start || i >= start + expected.size()) {
-            ASSERT_EQ(0, written[i]) << "sound outside the track, sample " << i;
-        }
-    }
-    // The file starts during FSOUND_Init, the track at Play, give or take a mixer update
-    // (23 ms). On a loaded machine the wave writer falls behind the wall clock, so of the
-    // 150 ms of silence before Play only half are required: a track started at Open has none.
-    const double trackStartMs = start / 2 / 44.1;
-    EXPECT_LE(trackStartMs, playAfterInitStartMs + 30.0);
-    EXPECT_GE(trackStartMs, 75.0);
 }
 
 TEST(Music, WithoutAnOutputTheClockRunsSilentlyAndOneLineSaysWhy)
