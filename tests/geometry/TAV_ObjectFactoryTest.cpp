@@ -11,7 +11,6 @@
 #include "geometry/TAV_ObjectFactory.h"
 #include "math/TAV_MATH_Vector.h"
 #include "scene/TAV_Object.h"
-#include "support/TestMathPrinters.h"
 
 namespace {
 
