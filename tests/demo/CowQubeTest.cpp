@@ -46,31 +46,6 @@ protected:
     std::unique_ptr<CowQube> cube;
 };
 
-TEST_F(CowQubeTest, BreathingShrinksFirstAndTurnsBackAtOneAndFive)
-{
-    // From 3, shrinking, 2 units per second; the twisted figure shares the breath.
-    cube->draw(500);
-    EXPECT_NEAR(2.0f, cube->m_zoom, 1e-5f);
-    EXPECT_FALSE(cube->m_zoomIn);
-    cube->drawRot(600);
-    EXPECT_EQ(1.0f, cube->m_zoom);
-    EXPECT_TRUE(cube->m_zoomIn);
-    cube->drawRot(1000);
-    EXPECT_NEAR(3.0f, cube->m_zoom, 1e-5f);
-    EXPECT_TRUE(cube->m_zoomIn);
-    // A negative frame time runs the breath backwards.
-    cube->draw(-250);
-    EXPECT_NEAR(2.5f, cube->m_zoom, 1e-5f);
-    EXPECT_EQ(250, cube->m_drawTime);
-    EXPECT_EQ(1600, cube->m_rotTime);
-
-    cube->m_zoom = 4.99f;
-    cube->m_zoomIn = true;
-    cube->draw(10);
-    EXPECT_EQ(5.0f, cube->m_zoom);
-    EXPECT_FALSE(cube->m_zoomIn);
-}
-
 TEST_F(CowQubeTest, BreathingFigureReflectsTheCowPicture)
 {
     useDemoView();

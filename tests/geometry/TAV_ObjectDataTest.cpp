@@ -32,22 +32,6 @@ std::vector<float> snapshot(const TAV_ObjectData& mesh)
 
 }  // namespace
 
-TEST(ObjectData, CopyIsIndependentEqualAndUnnamed)
-{
-    std::unique_ptr<TAV_ObjectData> source = makeQuad();
-    source->setName("quad");
-    std::unique_ptr<TAV_ObjectData> copy(source->getCopy());
-    EXPECT_STREQ("", copy->m_name);
-    EXPECT_EQ(snapshot(*source), snapshot(*copy));
-    copy->m_data[0] = 42.0f;
-    EXPECT_EQ(0.0f, source->m_data[0]);
-
-    // csetData from another mesh copies this mesh's amount of data.
-    TAV_ObjectData shorter(3, true, true);
-    shorter.csetData(copy.get());
-    EXPECT_TRUE(sameBits(copy->m_data, shorter.m_data, 8 * 3));
-}
-
 TEST(ObjectData, FaceNormalsFollowTheCounterClockwiseRuleAndFlipBitExactly)
 {
     // Two triangles: one counter-clockwise seen from +z, one seen from -z; garbage normals.

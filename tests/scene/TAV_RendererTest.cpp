@@ -19,16 +19,6 @@
 
 namespace {
 
-// A texture that counts how often it is made current; it never uploads a picture.
-struct CountingTexture : TAV_Texture {
-    int activations = 0;
-    void activate() override
-    {
-        ++activations;
-        TAV_Texture::activate();
-    }
-};
-
 // A container of unit squares facing the viewer; the newest is drawn first.
 struct Squares {
     TAV_Container container;
@@ -146,33 +136,6 @@ TEST_F(RendererFrame, DepthPassThenDefaultPassShowsOnlyTheNearestSurface)
             }
         }
     }
-}
-
-// The default renderer caches the current texture across a container pass; the default
-// pass does not, and activates it for every object.
-TEST_F(RendererFrame, SharedTextureIsActivatedOncePerRunByTheRendererAndPerObjectByThePass)
-{
-    Squares scene;
-    auto* shared = new CountingTexture();
-    scene.container.addTexture(shared);
-    for (int i = 0; i < 3; ++i)
-        scene.add(nullptr, shared);
-    TAV_DefaultRenderer* renderer = TAV_DefaultRenderer::getInstance();
-    renderer->renderContainer(&scene.container);
-    EXPECT_EQ(1, shared->activations);
-    renderer->renderContainer(&scene.container);
-    EXPECT_EQ(2, shared->activations);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-
-    TAV_Renderer defaultPass;  // one slot, holding the default pass
-    defaultPass.renderContainer(&scene.container);
-    EXPECT_EQ(5, shared->activations);
-
-    // An untextured object in between breaks the run: the next one activates again.
-    scene.add(nullptr);
-    scene.add(nullptr, shared);
-    renderer->renderContainer(&scene.container);
-    EXPECT_EQ(7, shared->activations);
 }
 
 // Passes are shared and reference-counted: each filled slot holds one reference, and the
