@@ -1,6 +1,7 @@
-// The music calls on the real audio stack: OpenAL Soft with its null output (real time, no
-// sound), an output that cannot open, files that cannot be played, and
-// the clock seam. Tracks are made here with the asset generator's Ogg writer.
+// The music calls on the real audio stack (OpenAL Soft): an output that cannot open, files
+// that cannot be played, and the clock seam. Music through a working output is played by the
+// end-to-end run; the clock's smoothing has its own test. Tracks are made here with the
+// asset generator's Ogg writer.
 //
 // OpenAL Soft reads its configuration (ALSOFT_DRIVERS, ALSOFT_CONF) once per process, so each
 // test that needs its own output must be the first in its process to start OpenAL; CTest runs
@@ -9,7 +10,6 @@
 
 #include <unistd.h>             // Required for: dup(), dup2(), close()
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -105,38 +105,6 @@ bool configureOpenAL(const char* drivers, const std::string& config = "")
     return true;
 }
 
-// One frame of a frame loop: the wall time just before the clock was read, its reading, and
-// how long the read took (long only when the test was preempted: such reads are not judged).
-struct Frame {
-    double wallMs;
-    int musicMs;
-    double readMs;
-    bool clean() const { return readMs < 0.5; }
-};
-
-// Reads the clock once per `frameMs` until `untilMs` after `start`; the frame that starts at
-// `stallAtMs` takes `stallMs`, like a frame that loads something. Like a real frame loop, a
-// late frame delays the next one rather than being followed by one at once.
-std::vector<Frame> runFrames(FSOUND_STREAM* stream, Clock::time_point start, double untilMs, double frameMs,
-                             double stallAtMs, double stallMs)
-{
-    std::vector<Frame> frames;
-    bool stalled = false;
-    for (double nextMs = msSince(start); nextMs < untilMs;) {
-        std::this_thread::sleep_until(start + std::chrono::duration_cast<Clock::duration>(
-                                                  std::chrono::duration<double, std::milli>(nextMs)));
-        const double wallMs = msSince(start);
-        const int musicMs = FSOUND_Stream_GetTime(stream);
-        frames.push_back({wallMs, musicMs, msSince(start) - wallMs});
-        if (!stalled && wallMs >= stallAtMs) {
-            stalled = true;
-            sleepMs(stallMs);
-        }
-        nextMs = std::max(nextMs + frameMs, msSince(start) + frameMs / 2);
-    }
-    return frames;
-}
-
 // A silent stream's clock: 0 until Play, then the wall clock.
 void expectWallClockFromPlay(const std::vector<FSOUND_STREAM*>& streams)
 {
@@ -156,62 +124,6 @@ void expectWallClockFromPlay(const std::vector<FSOUND_STREAM*>& streams)
 }
 
 } // namespace
-
-TEST(Music, NullOutputClockIsSmoothMonotonicAndKeepsToTheWallClock)
-{
-    if (!configureOpenAL("null"))
-        GTEST_SKIP() << "OpenAL was started earlier in this process; run through ctest";
-    SoundSession session;
-    const std::string track = writeTone(10.0);
-    ASSERT_TRUE(FSOUND_Init(44100, 1, 1));
-    FSOUND_STREAM* stream = FSOUND_Stream_Open(track.c_str(), FSOUND_2D, 0, 0);
-    ASSERT_NE(nullptr, stream);
-    ASSERT_FALSE(stream->isSilent());
-    // The demo opens the music six seconds before it starts it; three are given here, so the
-    // device clock is known when the music starts.
-    sleepMs(3000.0);
-    EXPECT_EQ(0, FSOUND_Stream_GetTime(stream)) << "nothing plays before Play";
-
-    const Clock::time_point playStart = Clock::now();
-    EXPECT_EQ(0, FSOUND_Stream_Play(FSOUND_FREE, stream));
-    const std::vector<Frame> frames = runFrames(stream, playStart, 6000.0, 1000.0 / 60, 3000.0, 200.0);
-    const double latencyMs = stream->outputLatencyMs();
-    size_t first = 0;  // the first frame that hears music
-    while (first < frames.size() && frames[first].musicMs == 0)
-        ++first;
-    ASSERT_LT(first, frames.size()) << "the clock never started";
-
-    int decreases = 0, repeats = 0;
-    double worstStepErrorMs = 0.0, lowestLeadMs = 1e9, highestLeadMs = -1e9;
-    for (size_t i = 1; i < frames.size(); ++i) {
-        const int stepMs = frames[i].musicMs - frames[i - 1].musicMs;
-        decreases += stepMs < 0;
-        if (i <= first)
-            continue;
-        repeats += stepMs == 0;
-        if (frames[i].clean() && frames[i - 1].clean())
-            worstStepErrorMs = std::max(worstStepErrorMs, std::fabs(stepMs - (frames[i].wallMs - frames[i - 1].wallMs)));
-    }
-    for (size_t i = first; i < frames.size(); ++i)
-        if (frames[i].clean()) {
-            lowestLeadMs = std::min(lowestLeadMs, frames[i].musicMs - frames[i].wallMs);
-            highestLeadMs = std::max(highestLeadMs, frames[i].musicMs - frames[i].wallMs);
-        }
-    printf("[ figures  ] output latency %.1f ms, first sound read %.1f ms after Play, worst step error %.2f ms, "
-           "drift %.2f ms\n", latencyMs, frames[first].wallMs, worstStepErrorMs, highestLeadMs - lowestLeadMs);
-    EXPECT_EQ(0, decreases);
-    EXPECT_EQ(0, repeats) << "consecutive frames read the same time";
-    EXPECT_LE(worstStepErrorMs, 2.0);
-    EXPECT_LT(highestLeadMs - lowestLeadMs, 5.0);
-    // The music is heard one output latency after it is mixed. OpenAL starts a source with
-    // the mixer block after the last one done, whose time began up to one update (23 ms)
-    // plus the mixer's lateness (12 ms) before Play: so the clock trails Play by the latency
-    // less that much. On a loaded machine the mixer thread itself may start one more update
-    // late, which is why the lower bound allows 25 ms.
-    EXPECT_GT(latencyMs, 0.0);
-    EXPECT_GE(lowestLeadMs, -latencyMs - 25.0);
-    EXPECT_LE(highestLeadMs, -latencyMs + 40.0);
-}
 
 TEST(Music, WithoutAnOutputTheClockRunsSilentlyAndOneLineSaysWhy)
 {
