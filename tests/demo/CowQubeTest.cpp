@@ -1,12 +1,11 @@
-// The LED figure: its breathing and its sphere-mapped picture (pixels read back, the frame
-// written to PNG). Which LEDs each pattern lights is seen in the timeline's frames.
+// The LED figure's sphere-mapped picture (pixels read back, the frame written to PNG). Which
+// LEDs each pattern lights, and the figure's breathing, are drawn in the timeline's frames.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>   // Required for: matrices, state queries
 #include <GL/glu.h>  // Required for: gluPerspective()
 #include <unistd.h>  // Required for: chdir()
 
-#include <memory>
 #include <vector>
 
 #include "CowQube.h"
@@ -16,43 +15,24 @@
 
 namespace {
 
-// The view the demo shows the figure in: the window's perspective, figure 20 units away.
-void useDemoView()
+TEST(CowQube, BreathingFigureReflectsTheCowPicture)
 {
+    TestGLContext gl;
+    ASSERT_TRUE(gl.ok());
+    ASSERT_EQ(0, chdir(TAVLEN_BINARY_DIR)) << "the build folder holds the generated data/";
+    CowQube cube;
+    // The view the demo shows the figure in: the window's perspective, figure 20 units away.
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(45.0, 800.0 / 600.0, 0.1, 10000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -20.0f);
-}
-
-void clearFrame()
-{
     glClearColor(0.15f, 0.15f, 0.2f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-}
-
-class CowQubeTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(gl.ok());
-        ASSERT_EQ(0, chdir(TAVLEN_BINARY_DIR)) << "the build folder holds the generated data/";
-        cube.reset(new CowQube());
-    }
-
-    TestGLContext gl;
-    std::unique_ptr<CowQube> cube;
-};
-
-TEST_F(CowQubeTest, BreathingFigureReflectsTheCowPicture)
-{
-    useDemoView();
-    clearFrame();
-    cube->m_zoom = 1.0f;
-    cube->m_zoomIn = true;
-    cube->draw(0);
+    cube.m_zoom = 1.0f;
+    cube.m_zoomIn = true;
+    cube.draw(0);
     const std::vector<uint8_t> frame = gl.readPixels();
     ASSERT_TRUE(tavtest::writeFramePNG(tavtest::framePath("cowqube.png"), gl.width(), gl.height(), frame));
     // The figure is drawn in white; sphere-mapped, the dusk picture shows on it instead.
