@@ -82,7 +82,7 @@ TEST(MathVector, RotationsAgreeWithIndependentMatrices)
     TAV_MATH_Util::multLinearMatrix(axisRotation(0, ax).data(), axisRotation(1, ay).data(), xy.data());
     TAV_MATH_Util::multLinearMatrix(xy.data(), axisRotation(2, az).data(), xyz.data());
     TAV_Vertex expected(0.7f, 1.1f, -0.4f), v = expected;
-    TAV_MATH_Vector::multi(xyz, expected);
+    TAV_MATH_Vector::multi(xyz.data(), expected);
     TAV_MATH_Vector::rotate(ax, ay, az, v);
     EXPECT_VERTEX_NEAR(expected.x, expected.y, expected.z, v);
 }

@@ -19,6 +19,12 @@
 
 namespace {
 
+// A texture that counts how often it is made current; it never uploads a picture.
+struct CountingTexture : TAV_Texture {
+    int activations = 0;
+    void activate() override { ++activations, TAV_Texture::activate(); }
+};
+
 // A container of unit squares facing the viewer; the newest is drawn first.
 struct Squares {
     TAV_Container container;
@@ -136,6 +142,22 @@ TEST_F(RendererFrame, DepthPassThenDefaultPassShowsOnlyTheNearestSurface)
             }
         }
     }
+}
+
+// The default renderer activates a texture shared by a run of objects once, and again after
+// an untextured object breaks the run; the default pass activates it for every object.
+TEST_F(RendererFrame, SharedTextureIsActivatedOncePerRunByTheRendererAndPerObjectByThePass)
+{
+    Squares scene;
+    auto* shared = new CountingTexture();
+    scene.container.addTexture(shared);
+    TAV_ITexture* const textures[] = {shared, nullptr, shared, shared};
+    for (TAV_ITexture* texture : textures)
+        scene.add(nullptr, texture);
+    TAV_DefaultRenderer::getInstance()->renderContainer(&scene.container);
+    EXPECT_EQ(2, shared->activations);
+    TAV_Renderer().renderContainer(&scene.container);
+    EXPECT_EQ(5, shared->activations);
 }
 
 // Passes are shared and reference-counted: each filled slot holds one reference, and the

@@ -50,6 +50,7 @@ TEST(Sleep, EndsEarlyWhenASignalArrives)
     setitimer(ITIMER_REAL, &timer, nullptr);
 
     const auto start = Clock::now();
+    TAV_SYS_Util::sleepMS(-20);  // nothing at all
     TAV_SYS_Util::sleepMS(5000);
     const long long sleptMs = elapsedMs(start);
     sigaction(SIGALRM, &previous, nullptr);
