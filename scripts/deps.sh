@@ -16,9 +16,11 @@ packages=(
   # the asset generator sets its text with FreeType in DejaVu
   libfreetype-dev fonts-dejavu-core
   # tests: GoogleTest, the X servers of the test rig, XTEST for real input events,
-  # clang for the sanitizer and fuzzing build, independent tools to cross-check files
+  # clang for the sanitizer and fuzzing build
   libgtest-dev libgmock-dev xvfb xserver-xorg-core xserver-xorg-video-dummy xauth
-  x11-xserver-utils libxtst-dev clang libclang-rt-14-dev imagemagick ffmpeg
+  libxtst-dev clang libclang-rt-14-dev
+  # docs: the README's storyboard is reduced to 256 colours with ImageMagick's convert
+  imagemagick
   # packages: cpack -G DEB computes the dependencies with dpkg-shlibdeps and finds the
   # binaries with file; the install test validates the desktop entry
   dpkg-dev file desktop-file-utils

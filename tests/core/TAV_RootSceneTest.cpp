@@ -3,7 +3,6 @@
 
 #include <GL/gl.h>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -163,21 +162,6 @@ TEST_F(RootScene, TheSceneChoosesTheClearAndSeesTheTimeSinceThePreviousFrame)
     EXPECT_EQ(GLbitfield(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT), root()->getClearMask());
     root()->update(0);
     EXPECT_EQ(BLACK, readPixel(10, 10));
-}
-
-TEST_F(RootScene, PacingSleepsTheRestOfTheTargetFrameTime)
-{
-    root()->setFps(50);
-    EXPECT_EQ(20, root()->getTargetFrameTime());
-    // The clock stands still: every frame took no time, so each sleeps a whole 20 ms.
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < 5; ++i)
-        root()->update(0);
-    const auto elapsedMs =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_GE(elapsedMs, 95);
-    root()->setFps(-1);
-    EXPECT_EQ(0, root()->getTargetFrameTime());
 }
 
 const float LONG_TRAIL_MS = 1.0e7f;  // alpha 1 - frameTime / 1e7: the trail stays whole

@@ -131,24 +131,6 @@ TEST_F(EffectsTest, RadialBlurSmearsOutwardWith25FadingLayers)
     EXPECT_TRUE(near(player->pixel(450, 150), rgb(255, 255, 255), 2));
 }
 
-TEST_F(EffectsTest, ShakeByNothingLeavesTheFrameUnchangedButClearsToBlack)
-{
-    fill(100, 100, 300, 200, 0.2f, 0.6f, 1.0f);
-    fill(500, 350, 200, 150, 1.0f, 0.5f, 0.0f);
-    const std::vector<uint8_t> before = player->readFrame();
-    scene->shake(0.0f, 0.0f);
-    const std::vector<uint8_t>& after = player->readFrame();
-    int worst = 0;
-    for (size_t i = 0; i < before.size(); i += 4)
-        for (int c = 0; c < 3; ++c)
-            worst = std::max(worst, std::abs(int(before[i + c]) - int(after[i + c])));
-    EXPECT_LE(worst, 1);
-    GLfloat clear[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_EQ(clear[0], 0.0f);
-    EXPECT_EQ(clear[3], 1.0f);
-}
-
 TEST_F(EffectsTest, NoiseRepeatsEvery400PixelsAtScaleOne)
 {
     // A picture of two colours, top half and bottom half, in place of the grain: at scale 1

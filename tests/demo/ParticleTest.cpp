@@ -1,5 +1,5 @@
-// Particle swarms: ageing, respawning and the random walk, and how textured and point
-// swarms look on screen (pixels read back).
+// Particle swarms: ageing, respawning and the random walk, and how a textured swarm looks
+// on screen (pixels read back). The demo makes no untextured swarm.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>  // Required for: projection, clear, blending, state queries
@@ -78,28 +78,6 @@ protected:
 
     TestGLContext gl;
 };
-
-TEST_F(ParticleDrawing, PointSwarmHasNoSpriteAndDrawsOnePointPerParticle)
-{
-    Particle swarm(3, 10000, 1.0f, 6.0f, nullptr, 1.0f, 0.0f, 0.0f, 1.0f);
-    EXPECT_FALSE(swarm.m_textured);
-    EXPECT_EQ(nullptr, swarm.m_sprite);
-    const float places[] = {100.0f, 100.0f, 400.0f, 300.0f, 700.0f, 500.0f};
-    std::copy(places, places + 6, swarm.m_positions);
-    glEnable(GL_TEXTURE_2D);
-    swarm.draw();
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_EQ(0xff0000ffu, pixelAt(gl, 100, 100));
-    EXPECT_EQ(0xff0000ffu, pixelAt(gl, 400, 300));
-    EXPECT_EQ(0xff0000ffu, pixelAt(gl, 700, 500));
-    EXPECT_EQ(BACKGROUND, pixelAt(gl, 250, 200));
-    // Three squares of 6 x 6 pixels, nothing else.
-    EXPECT_EQ(3 * 36, countPixels(gl.readPixels(), 0xff0000ffu));
-    // A new colour takes effect at the next draw.
-    swarm.setColor(1.0f, 1.0f, 1.0f, 1.0f);
-    swarm.draw();
-    EXPECT_EQ(0xffffffffu, pixelAt(gl, 400, 300));
-}
 
 TEST_F(ParticleDrawing, TexturedSwarmDrawsUprightSpritesOfItsSize)
 {

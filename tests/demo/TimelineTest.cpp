@@ -5,11 +5,7 @@
 #include "DemoTestSupport.h"
 
 #include "LoadObject.h"
-#include "fsound.h"
 #include "support/AllocationCounter.h"
-
-#include <chrono>
-#include <thread>
 
 namespace {
 
@@ -100,42 +96,6 @@ TEST_F(TimelineTest, LoadingStripStartsAtAFifthOfAPixelPerMillisecond)
         if (loadTime == 4000)
             demotest::keepFrame(*player, "demo-loading");
     }
-}
-
-// The stream's own clock, read past the player's seam: 0 until the stream is started,
-// then real time.
-int streamClockMs(DemoPlayer& player)
-{
-    FSOUND_SetManualClock(false);
-    const int ms = FSOUND_Stream_GetTime(player.scene()->m_stream);
-    FSOUND_SetManualClock(true);
-    FSOUND_SetManualTime(player.musicTimeMs() < 0 ? 0 : player.musicTimeMs());
-    return ms;
-}
-
-TEST_F(TimelineTest, MusicStartsOnceOnTheFirstFrameAfterSixSeconds)
-{
-    ASSERT_TRUE(player->playToLoadTime(6000));
-    EXPECT_FALSE(player->scene()->m_musicStarted);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_EQ(streamClockMs(*player), 0) << "the stream plays before the pre-roll is over";
-
-    ASSERT_TRUE(player->step());
-    EXPECT_TRUE(player->scene()->m_musicStarted);
-    EXPECT_EQ(player->scene()->m_loadTime, 6000);  // the pre-roll clock stops
-    EXPECT_EQ(player->musicTimeMs(), 0);
-    // Started: its clock runs in real time from now on (silently where there is no output).
-    int startedMs = 0;
-    for (int wait = 0; wait < 100 && startedMs == 0; ++wait) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        startedMs = streamClockMs(*player);
-    }
-    EXPECT_GT(startedMs, 0);
-
-    // Later frames neither start it again nor let the pre-roll clock move.
-    ASSERT_TRUE(player->playToMusicTime(2000));
-    EXPECT_GE(streamClockMs(*player), startedMs);
-    EXPECT_EQ(player->scene()->m_loadTime, 6000);
 }
 
 TEST_F(TimelineTest, SectionsChangeOnTheirFirstMillisecondAndTheBarsStayBlack)

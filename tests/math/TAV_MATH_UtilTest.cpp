@@ -41,19 +41,6 @@ TEST(MathUtil, EachRandomCallConsumesOneDrawOfTheDefaultSequence)
     EXPECT_EQ(TAV_MATH_Util::randomfPFromDraw(draw2, 800.0f), second);
 }
 
-TEST(MathUtil, MinAndMaxKeepTheFirstArgumentOnTiesAndNotANumber)
-{
-    EXPECT_EQ(1.0f, TAV_MATH_Util::_min(3.0f, 1.0f));
-    EXPECT_EQ(7, TAV_MATH_Util::_max(7, -4));
-    // +0 and -0 compare equal: the sign bit shows which argument came back.
-    EXPECT_FALSE(std::signbit(TAV_MATH_Util::_min(0.0f, -0.0f)));
-    EXPECT_TRUE(std::signbit(TAV_MATH_Util::_max(-0.0, 0.0)));
-    const float nan = std::nanf("");
-    EXPECT_EQ(2.0f, TAV_MATH_Util::_max(2.0f, nan));
-    EXPECT_EQ(2.0f, TAV_MATH_Util::_min(2.0f, nan));
-    EXPECT_TRUE(std::isnan(TAV_MATH_Util::_max(nan, 2.0f)));
-}
-
 TEST(MathUtil, LinearMatrixProductIgnoresTranslationsAndMayOverwriteAFactor)
 {
     // a: rotation by 90 degrees about z with a translation; b: scale (2, 3, 4) with garbage

@@ -7,16 +7,15 @@
 
 #include "scene/TAV_Camera.h"
 #include "support/TestGLContext.h"
-#include "support/TestMathPrinters.h"
 
 namespace {
 
 // Rotations go through single-precision sines and cosines of 3.141593-based radians.
 void expectNear(const TAV_Vertex& expected, const TAV_Vertex& actual, const char* what)
 {
-    EXPECT_NEAR(expected.x, actual.x, 1e-5f) << what << " " << ::testing::PrintToString(actual);
-    EXPECT_NEAR(expected.y, actual.y, 1e-5f) << what << " " << ::testing::PrintToString(actual);
-    EXPECT_NEAR(expected.z, actual.z, 1e-5f) << what << " " << ::testing::PrintToString(actual);
+    EXPECT_NEAR(expected.x, actual.x, 1e-5f) << what;
+    EXPECT_NEAR(expected.y, actual.y, 1e-5f) << what;
+    EXPECT_NEAR(expected.z, actual.z, 1e-5f) << what;
 }
 
 }  // namespace

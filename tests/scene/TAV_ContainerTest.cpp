@@ -87,35 +87,4 @@ TEST(Container, DeletesWhatItHoldsOnceObjectsLastAndNeverWhatWasRemovedOrRefused
               deletions);
 }
 
-TEST(Container, LookupsReturnTheMostRecentOfEqualNames)
-{
-    TAV_Container container;
-    auto* olderTexture = new CountedTexture("brick");
-    auto* newerTexture = new CountedTexture("brick");
-    container.addTexture(olderTexture);
-    container.addTexture(newerTexture);
-    EXPECT_EQ(newerTexture, container.getTexture("brick"));
-    container.removeTexture(newerTexture);
-    EXPECT_EQ(olderTexture, container.getTexture("brick"));
-    container.addTexture(newerTexture);
-
-    auto* newerObject = new CountedObject("ship");
-    container.addObject(new CountedObject("ship"));
-    container.addObject(newerObject);
-    EXPECT_EQ(newerObject, container.getObject("ship"));
-    EXPECT_EQ(newerObject, container.getObjects().front());
-
-    auto* newerMesh = new CountedMesh("hull");
-    container.addObjectData(new CountedMesh("hull"));
-    container.addObjectData(newerMesh);
-    EXPECT_EQ(newerMesh, container.getObjectData("hull"));
-    EXPECT_EQ(nullptr, container.getObjectData("hul"));
-
-    // A resource without a name is found by the empty name.
-    auto* unnamed = new TAV_Material();
-    container.addMaterial(unnamed);
-    container.addMaterial(new CountedMaterial("named"));
-    EXPECT_EQ(unnamed, container.getMaterial(""));
-}
-
 }  // namespace

@@ -14,13 +14,10 @@ namespace {
 
 using RGBA = std::array<float, 4>;
 
-RGBA glColour(GLenum what, GLenum face = 0)
+RGBA currentColour()
 {
     RGBA value{};
-    if (face)
-        glGetMaterialfv(face, what, value.data());
-    else
-        glGetFloatv(what, value.data());
+    glGetFloatv(GL_CURRENT_COLOR, value.data());
     return value;
 }
 
@@ -80,7 +77,7 @@ TEST(MaterialApplication, SetsColourLightingBlendingAndDepthWrites)
         if (c.setUp)
             c.setUp(material);
         TAV_RenderState::applyMaterial(c.setUp ? &material : nullptr);
-        EXPECT_EQ(c.colour, glColour(GL_CURRENT_COLOR));
+        EXPECT_EQ(c.colour, currentColour());
         EXPECT_EQ(c.lighting, isOn(GL_LIGHTING));
         EXPECT_EQ(c.blending, isOn(GL_BLEND));
         EXPECT_EQ(c.depthWrites, depthWritesOn());
@@ -94,21 +91,4 @@ TEST(MaterialApplication, SetsColourLightingBlendingAndDepthWrites)
             EXPECT_EQ(GL_ONE_MINUS_SRC_ALPHA, destination);
         }
     }
-
-    // A lit material sets the front reflectances.
-    TAV_Material lit;
-    lit.enableLight(true);
-    lit.setMatAmbient(0.1f, 0.2f, 0.3f, 1.0f);
-    lit.setMatDiffuse(0.4f, 0.5f, 0.6f, 1.0f);
-    lit.setMatSpecular(0.7f, 0.8f, 0.9f, 1.0f);
-    lit.setMatEmission(0.05f, 0.0f, 0.0f, 1.0f);
-    lit.setMatShininess(32.0f);
-    TAV_RenderState::applyMaterial(&lit);
-    EXPECT_EQ((RGBA{0.1f, 0.2f, 0.3f, 1.0f}), glColour(GL_AMBIENT, GL_FRONT));
-    EXPECT_EQ((RGBA{0.4f, 0.5f, 0.6f, 1.0f}), glColour(GL_DIFFUSE, GL_FRONT));
-    EXPECT_EQ((RGBA{0.7f, 0.8f, 0.9f, 1.0f}), glColour(GL_SPECULAR, GL_FRONT));
-    EXPECT_EQ((RGBA{0.05f, 0.0f, 0.0f, 1.0f}), glColour(GL_EMISSION, GL_FRONT));
-    GLfloat shininess = 0;
-    glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
-    EXPECT_EQ(32.0f, shininess);
 }

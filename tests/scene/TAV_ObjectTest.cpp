@@ -43,17 +43,6 @@ TEST(Object, ReferenceNamesUpToFifteenCharactersAreKeptLongerOnesRefused)
     object.setDataName("ab");
     for (int i = 2; i < TAV_Named::NAME_SIZE; ++i)
         EXPECT_EQ('\0', object.m_dataName[i]) << "byte " << i;
-
-    // init() forgets references and names but keeps the transform.
-    TAV_Material material;
-    object.setName("ship");
-    object.setMaterial(&material);
-    object.setTranslate(1, 2, 3);
-    object.init();
-    EXPECT_EQ(nullptr, object.m_material);
-    EXPECT_STREQ("", object.getName());
-    EXPECT_STREQ("", object.m_textureName);
-    EXPECT_EQ(3.0f, object.m_translate[2]);
 }
 
 // Named references find their resource and keep what they had when there is none; names

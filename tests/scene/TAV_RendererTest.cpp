@@ -22,11 +22,7 @@ namespace {
 // A texture that counts how often it is made current; it never uploads a picture.
 struct CountingTexture : TAV_Texture {
     int activations = 0;
-    void activate() override
-    {
-        ++activations;
-        TAV_Texture::activate();
-    }
+    void activate() override { ++activations, TAV_Texture::activate(); }
 };
 
 // A container of unit squares facing the viewer; the newest is drawn first.
@@ -148,31 +144,20 @@ TEST_F(RendererFrame, DepthPassThenDefaultPassShowsOnlyTheNearestSurface)
     }
 }
 
-// The default renderer caches the current texture across a container pass; the default
-// pass does not, and activates it for every object.
+// The default renderer activates a texture shared by a run of objects once, and again after
+// an untextured object breaks the run; the default pass activates it for every object.
 TEST_F(RendererFrame, SharedTextureIsActivatedOncePerRunByTheRendererAndPerObjectByThePass)
 {
     Squares scene;
     auto* shared = new CountingTexture();
     scene.container.addTexture(shared);
-    for (int i = 0; i < 3; ++i)
-        scene.add(nullptr, shared);
-    TAV_DefaultRenderer* renderer = TAV_DefaultRenderer::getInstance();
-    renderer->renderContainer(&scene.container);
-    EXPECT_EQ(1, shared->activations);
-    renderer->renderContainer(&scene.container);
+    TAV_ITexture* const textures[] = {shared, nullptr, shared, shared};
+    for (TAV_ITexture* texture : textures)
+        scene.add(nullptr, texture);
+    TAV_DefaultRenderer::getInstance()->renderContainer(&scene.container);
     EXPECT_EQ(2, shared->activations);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-
-    TAV_Renderer defaultPass;  // one slot, holding the default pass
-    defaultPass.renderContainer(&scene.container);
+    TAV_Renderer().renderContainer(&scene.container);
     EXPECT_EQ(5, shared->activations);
-
-    // An untextured object in between breaks the run: the next one activates again.
-    scene.add(nullptr);
-    scene.add(nullptr, shared);
-    renderer->renderContainer(&scene.container);
-    EXPECT_EQ(7, shared->activations);
 }
 
 // Passes are shared and reference-counted: each filled slot holds one reference, and the

@@ -1,6 +1,7 @@
-// The music calls on the real audio stack: OpenAL Soft with its null output (real time, no
-// sound), its wave-file output, an output that cannot open, files that cannot be played, and
-// the clock seam. Tracks are made here with the asset generator's Ogg writer.
+// The music calls on the real audio stack (OpenAL Soft): its null output (real time, no
+// sound), an output that cannot open, files that cannot be played, and the clock seam. The
+// clock's smoothing has its own test; the whole track is played by the end-to-end run. Tracks are made here with the
+// asset generator's Ogg writer.
 //
 // OpenAL Soft reads its configuration (ALSOFT_DRIVERS, ALSOFT_CONF) once per process, so each
 // test that needs its own output must be the first in its process to start OpenAL; CTest runs
@@ -8,14 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>             // Required for: dup(), dup2(), close()
-#include <vorbis/vorbisfile.h>  // Required for: ov_fopen(), ov_read(): the reference decode
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -107,38 +105,6 @@ bool configureOpenAL(const char* drivers, const std::string& config = "")
     return true;
 }
 
-// One frame of a frame loop: the wall time just before the clock was read, its reading, and
-// how long the read took (long only when the test was preempted: such reads are not judged).
-struct Frame {
-    double wallMs;
-    int musicMs;
-    double readMs;
-    bool clean() const { return readMs < 0.5; }
-};
-
-// Reads the clock once per `frameMs` until `untilMs` after `start`; the frame that starts at
-// `stallAtMs` takes `stallMs`, like a frame that loads something. Like a real frame loop, a
-// late frame delays the next one rather than being followed by one at once.
-std::vector<Frame> runFrames(FSOUND_STREAM* stream, Clock::time_point start, double untilMs, double frameMs,
-                             double stallAtMs, double stallMs)
-{
-    std::vector<Frame> frames;
-    bool stalled = false;
-    for (double nextMs = msSince(start); nextMs < untilMs;) {
-        std::this_thread::sleep_until(start + std::chrono::duration_cast<Clock::duration>(
-                                                  std::chrono::duration<double, std::milli>(nextMs)));
-        const double wallMs = msSince(start);
-        const int musicMs = FSOUND_Stream_GetTime(stream);
-        frames.push_back({wallMs, musicMs, msSince(start) - wallMs});
-        if (!stalled && wallMs >= stallAtMs) {
-            stalled = true;
-            sleepMs(stallMs);
-        }
-        nextMs = std::max(nextMs + frameMs, msSince(start) + frameMs / 2);
-    }
-    return frames;
-}
-
 // A silent stream's clock: 0 until Play, then the wall clock.
 void expectWallClockFromPlay(const std::vector<FSOUND_STREAM*>& streams)
 {
@@ -159,135 +125,27 @@ void expectWallClockFromPlay(const std::vector<FSOUND_STREAM*>& streams)
 
 } // namespace
 
-TEST(Music, NullOutputClockIsSmoothMonotonicAndKeepsToTheWallClock)
+TEST(Music, ThroughANullOutputTheClockRunsFromPlayAndOnPastTheTracksEnd)
 {
     if (!configureOpenAL("null"))
         GTEST_SKIP() << "OpenAL was started earlier in this process; run through ctest";
     SoundSession session;
-    const std::string track = writeTone(10.0);
+    const std::string track = writeTone(0.3);
     ASSERT_TRUE(FSOUND_Init(44100, 1, 1));
     FSOUND_STREAM* stream = FSOUND_Stream_Open(track.c_str(), FSOUND_2D, 0, 0);
-    ASSERT_NE(nullptr, stream);
     ASSERT_FALSE(stream->isSilent());
-    // The demo opens the music six seconds before it starts it; three are given here, so the
-    // device clock is known when the music starts.
-    sleepMs(3000.0);
+    sleepMs(100.0);
     EXPECT_EQ(0, FSOUND_Stream_GetTime(stream)) << "nothing plays before Play";
-
-    const Clock::time_point playStart = Clock::now();
     EXPECT_EQ(0, FSOUND_Stream_Play(FSOUND_FREE, stream));
-    const std::vector<Frame> frames = runFrames(stream, playStart, 6000.0, 1000.0 / 60, 3000.0, 200.0);
-    const double latencyMs = stream->outputLatencyMs();
-    size_t first = 0;  // the first frame that hears music
-    while (first < frames.size() && frames[first].musicMs == 0)
-        ++first;
-    ASSERT_LT(first, frames.size()) << "the clock never started";
-
-    int decreases = 0, repeats = 0;
-    double worstStepErrorMs = 0.0, lowestLeadMs = 1e9, highestLeadMs = -1e9;
-    for (size_t i = 1; i < frames.size(); ++i) {
-        const int stepMs = frames[i].musicMs - frames[i - 1].musicMs;
-        decreases += stepMs < 0;
-        if (i <= first)
-            continue;
-        repeats += stepMs == 0;
-        if (frames[i].clean() && frames[i - 1].clean())
-            worstStepErrorMs = std::max(worstStepErrorMs, std::fabs(stepMs - (frames[i].wallMs - frames[i - 1].wallMs)));
+    // Read once a frame, as the demo does; it never goes back.
+    int lastMs = 0;
+    for (const Clock::time_point playStart = Clock::now(); msSince(playStart) < 800.0; sleepMs(20.0)) {
+        const int nowMs = FSOUND_Stream_GetTime(stream);
+        ASSERT_GE(nowMs, lastMs);
+        lastMs = nowMs;
     }
-    for (size_t i = first; i < frames.size(); ++i)
-        if (frames[i].clean()) {
-            lowestLeadMs = std::min(lowestLeadMs, frames[i].musicMs - frames[i].wallMs);
-            highestLeadMs = std::max(highestLeadMs, frames[i].musicMs - frames[i].wallMs);
-        }
-    printf("[ figures  ] output latency %.1f ms, first sound read %.1f ms after Play, worst step error %.2f ms, "
-           "drift %.2f ms\n", latencyMs, frames[first].wallMs, worstStepErrorMs, highestLeadMs - lowestLeadMs);
-    EXPECT_EQ(0, decreases);
-    EXPECT_EQ(0, repeats) << "consecutive frames read the same time";
-    EXPECT_LE(worstStepErrorMs, 2.0);
-    EXPECT_LT(highestLeadMs - lowestLeadMs, 5.0);
-    // The music is heard one output latency after it is mixed. OpenAL starts a source with
-    // the mixer block after the last one done, whose time began up to one update (23 ms)
-    // plus the mixer's lateness (12 ms) before Play: so the clock trails Play by the latency
-    // less that much. On a loaded machine the mixer thread itself may start one more update
-    // late, which is why the lower bound allows 25 ms.
-    EXPECT_GT(latencyMs, 0.0);
-    EXPECT_GE(lowestLeadMs, -latencyMs - 25.0);
-    EXPECT_LE(highestLeadMs, -latencyMs + 40.0);
-}
-
-TEST(Music, WaveOutputCarriesTheDecodedTrackUnbrokenAcrossAVerySlowFrame)
-{
-    const std::string wave = scratch("out.wav");
-    // 16-bit stereo at the track's rate with nothing added to the signal, so every sample of
-    // the track reaches the file unchanged.
-    if (!configureOpenAL("wave", "[general]\nfrequency = 44100\nchannels = stereo\nsample-type = int16\n"
-                                 "dither = false\noutput-limiter = false\n[wave]\nfile = " + wave + "\n"))
-        GTEST_SKIP() << "OpenAL was started earlier in this process; run through ctest";
-    const double trackMs = 1500.0;
-    const std::string track = writeTone(trackMs / 1000.0);
-    std::vector<int16_t> expected;  // the track as libvorbisfile decodes it
-    OggVorbis_File file;
-    ASSERT_EQ(0, ov_fopen(track.c_str(), &file));
-    char chunk[8192];
-    int link = 0;
-    for (long got; (got = ov_read(&file, chunk, sizeof chunk, 0, 2, 1, &link)) > 0;)
-        expected.insert(expected.end(), reinterpret_cast<int16_t*>(chunk), reinterpret_cast<int16_t*>(chunk + got));
-    ov_clear(&file);
-    ASSERT_EQ(size_t(trackMs / 1000.0 * 44100) * 2, expected.size());
-
-    std::vector<Frame> frames;
-    double playAfterInitStartMs = 0.0;
-    {
-        SoundSession session;
-        const Clock::time_point initStart = Clock::now();
-        ASSERT_TRUE(FSOUND_Init(44100, 1, 1));
-        FSOUND_STREAM* stream = FSOUND_Stream_Open(track.c_str(), FSOUND_2D, 0, 0);
-        ASSERT_FALSE(stream->isSilent());
-        sleepMs(150.0);  // the output runs, silent, until Play
-        const Clock::time_point playStart = Clock::now();
-        playAfterInitStartMs = msSince(initStart);
-        FSOUND_Stream_Play(FSOUND_FREE, stream);
-        // Past the end of the track, with one frame in the middle that takes a second: longer
-        // than all the music queued, so only a feeder of its own keeps the music going.
-        frames = runFrames(stream, playStart, trackMs + 500.0, 1000.0 / 60, 300.0, 1000.0);
-        EXPECT_TRUE(FSOUND_Stream_Close(stream));
-    }  // FSOUND_Close: the wave file is complete
-
-    for (size_t i = 1; i < frames.size(); ++i)
-        ASSERT_GE(frames[i].musicMs, frames[i - 1].musicMs) << "frame " << i;
-    EXPECT_GT(frames.back().musicMs, trackMs + 300.0) << "the clock runs on after the track";
-
-    // The samples of the WAVE file's data chunk (OpenAL Soft writes it last, after "fmt ").
-    std::ifstream in(wave, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const size_t data = bytes.find("data", 12);
-    ASSERT_NE(std::string::npos, data);
-    std::vector<int16_t> written((bytes.size() - data - 8) / 2);
-    memcpy(written.data(), bytes.data() + data + 8, written.size() * 2);
-    ASSERT_GT(written.size(), expected.size());
-    // The file starts when the output opens; the track starts where its first 256 frames are.
-    auto matchesAt = [&](size_t at, size_t count) {
-        for (size_t i = 0; i < count; ++i)
-            if (std::abs(written[at + i] - expected[i]) > 1)
-                return false;
-        return true;
-    };
-    size_t start = 0;
-    while (start + expected.size() <= written.size() && !matchesAt(start, 512))
-        start += 2;
-    ASSERT_LE(start + expected.size(), written.size()) << "the track is not in the file";
-    EXPECT_TRUE(matchesAt(start, expected.size())) << "the track is broken";
-    for (size_t i = 0; i < written.size(); ++i) {
-        if (i < start || i >= start + expected.size()) {
-            ASSERT_EQ(0, written[i]) << "sound outside the track, sample " << i;
-        }
-    }
-    // The file starts during FSOUND_Init, the track at Play, give or take a mixer update
-    // (23 ms). On a loaded machine the wave writer falls behind the wall clock, so of the
-    // 150 ms of silence before Play only half are required: a track started at Open has none.
-    const double trackStartMs = start / 2 / 44.1;
-    EXPECT_LE(trackStartMs, playAfterInitStartMs + 30.0);
-    EXPECT_GE(trackStartMs, 75.0);
+    EXPECT_GT(lastMs, 500) << "the clock stopped with the 300 ms track";
+    EXPECT_TRUE(FSOUND_Stream_Close(stream));
 }
 
 TEST(Music, WithoutAnOutputTheClockRunsSilentlyAndOneLineSaysWhy)

@@ -3,34 +3,14 @@
 
 #include "support/TestFiles.h"
 
-#include <sys/stat.h>  // Required for: mkdir()
-
-#include <cerrno>
 #include <csetjmp>  // Required for: setjmp(), libpng's error return
 #include <cstdio>
 #include <cstdlib>  // Required for: getenv()
+#include <filesystem>
 #include <memory>
 
 // Required for: writeFramePNG(), scratchDir()
 #include "support/TestGLContext.h"
-
-namespace {
-
-// Creates `path` and its missing parents; true when the folder exists afterwards.
-bool makeDirectories(const std::string& path)
-{
-    for (size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
-        const std::string prefix = path.substr(0, slash);
-        if (!prefix.empty() && mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST)
-            return false;
-        if (slash == std::string::npos)
-            break;
-    }
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-}  // namespace
 
 namespace tavtest {
 
@@ -68,9 +48,8 @@ bool writePNG(const std::string& path, const PNGRecipe& recipe)
 
 bool writeFramePNG(const std::string& path, int width, int height, const std::vector<uint8_t>& rgbaBottomUp)
 {
-    const size_t slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !makeDirectories(path.substr(0, slash)))
-        return false;
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
     PNGRecipe recipe;
     recipe.width = width;
     recipe.height = height;
@@ -87,7 +66,8 @@ std::string framePath(const std::string& name)
 {
     const char* kept = std::getenv("TAVLEN_TEST_FRAMES");
     const std::string dir = kept && *kept ? std::string(kept) : scratchDir();
-    makeDirectories(dir);
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
     return dir + "/" + name;
 }
 

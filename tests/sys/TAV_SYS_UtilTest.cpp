@@ -36,20 +36,6 @@ TEST(Clock, ReadsTheWallClockUnlessAnotherClockIsSet)
     EXPECT_LT(uint32_t(TAV_SYS_Util::getCurrentTimeMS() - expected), 1000u);
 }
 
-TEST(Sleep, SleepsWholeSecondsAndTheRestAndNothingForZeroOrLess)
-{
-    // 1100 ms is 1 s plus 100,000,000 ns: a wrong split either fails (tv_nsec out of range,
-    // no sleep at all) or drops a part.
-    auto start = Clock::now();
-    TAV_SYS_Util::sleepMS(1100);
-    EXPECT_GE(elapsedMs(start), 1100);
-
-    start = Clock::now();
-    TAV_SYS_Util::sleepMS(0);
-    TAV_SYS_Util::sleepMS(-20);
-    EXPECT_LT(elapsedMs(start), 1000);
-}
-
 void ignoreAlarm(int) {}
 
 TEST(Sleep, EndsEarlyWhenASignalArrives)
@@ -64,6 +50,7 @@ TEST(Sleep, EndsEarlyWhenASignalArrives)
     setitimer(ITIMER_REAL, &timer, nullptr);
 
     const auto start = Clock::now();
+    TAV_SYS_Util::sleepMS(-20);  // nothing at all
     TAV_SYS_Util::sleepMS(5000);
     const long long sleptMs = elapsedMs(start);
     sigaction(SIGALRM, &previous, nullptr);

@@ -1,6 +1,5 @@
 // The asset generator: one run writes exactly the build's files, byte for byte (the build ran
-// it too), bad command lines are refused, and transparent pixels carry the colour of their
-// visible neighbours.
+// it too), bad command lines are refused, and icons scaled down keep colour and coverage.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,7 +10,6 @@
 #include <vector>
 
 #include "Icons.h"
-#include "Image.h"
 #include "support/TestGLContext.h"  // Required for: tavtest::scratchDir()
 #include "support/TestProcess.h"
 
@@ -54,21 +52,6 @@ TEST(Assetgen, WritesTheBuildsFilesByteForByteAndRefusesBadCommandLines)
     const std::vector<std::vector<std::string>> refused = {{"--only", "no_such_picture", out + "/x"}, {"--bogus"}, {}};
     for (const std::vector<std::string>& args : refused)
         EXPECT_NE(0, runGenerator(args)) << (args.empty() ? "(no arguments)" : args[0]);
-}
-
-TEST(Image, TransparentPixelsCarryTheColourOfTheNearestVisibleOne)
-{
-    // Linear filtering and mipmaps mix a transparent texel's colour into the edge, so it
-    // must be the edge's own colour, not black.
-    Image image(16, 16);
-    image.fill([](Vec2 p) { return shapes::circle(p, Vec2(8, 8), 3.0f); }, Colour(1.0f, 0.38f, 0.08f, 1.0f));
-    const std::vector<uint8_t> bytes = image.bytes(4);
-    auto pixel = [&](int x, int y, int c) { return int(bytes[(size_t(y) * 16 + size_t(x)) * 4 + size_t(c)]); };
-    EXPECT_EQ(255, pixel(8, 8, 3));
-    EXPECT_EQ(0, pixel(0, 0, 3));
-    EXPECT_EQ(255, pixel(0, 0, 0));
-    EXPECT_NEAR(97, pixel(0, 0, 1), 1);
-    EXPECT_NEAR(20, pixel(15, 15, 2), 1);
 }
 
 TEST(Icons, AveragingDownKeepsTheColourAndTheMeanCoverageAtEverySize)
