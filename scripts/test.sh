@@ -29,8 +29,12 @@ build() {
 echo "== build (gcc)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 build build
+# The whole demo played in real time takes its 73 seconds whatever the build: it runs once,
+# in the sanitizer build, where it also checks the whole run for leaks and undefined behaviour.
+realtime_run='LoadObjectRunTest.PlaysToTheEnd'
+
 echo "== tests (gcc)"
-(cd build && ctest --output-on-failure -j"$jobs")
+(cd build && ctest --output-on-failure -j"$jobs" -E "$realtime_run")
 
 echo "== build (clang, AddressSanitizer + UndefinedBehaviorSanitizer, fuzzers)"
 cmake -S . -B build-sanitize "${launcher[@]}" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
