@@ -185,4 +185,15 @@ TEST_F(XInput, TheCursorCanBeMovedWithinTheWindowAndHidden)
     }
 }
 
+TEST_F(XInput, AProtocolErrorIsReportedInOneLineAndTheRunGoesOn)
+{
+    // Xlib's own handler would exit at once, leaving the desktop's mode switched.
+    ::testing::internal::CaptureStderr();
+    XMapWindow(TAV_Window::dpy, TAV_Window::win + 4096);  // no such window: BadWindow
+    XSync(TAV_Window::dpy, False);
+    EXPECT_EQ(0u, ::testing::internal::GetCapturedStderr().find("Tavlen: X error: BadWindow"));
+    XWindowAttributes attributes;
+    EXPECT_TRUE(XGetWindowAttributes(TAV_Window::dpy, TAV_Window::win, &attributes));
+}
+
 }  // namespace
