@@ -82,6 +82,9 @@ const char* displayName()
 
 bool TAV_Window::m_fullscreen = true;
 bool TAV_Window::m_leaveDisplaySettings = false;
+bool TAV_Window::m_readBack = false;
+bool TAV_Window::m_offscreen = false;
+TAV_OffscreenTarget TAV_Window::m_target;
 Display* TAV_Window::dpy = nullptr;
 int TAV_Window::screen = 0;
 Window TAV_Window::win = 0;
@@ -238,6 +241,15 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
     XGetGeometry(dpy, win, &geometryRoot, &x, &y, &m_width, &m_height, &border, &depth);
     log->log("/*Color Depth %d", int(depth));
     log->log(glXIsDirect(dpy, ctx) ? "/*Directrendering enabled" : "/*No Direct Rendering");
+    if (m_offscreen) {
+        if (m_target.create(width, height)) {
+            m_width = unsigned(width);
+            m_height = unsigned(height);
+            log->log("/*Off-screen framebuffer %dx%d", width, height);
+        } else {
+            std::fprintf(stderr, "Tavlen: no off-screen framebuffer on this driver: frames are read from the window\n");
+        }
+    }
 
     resizeWin();
 
@@ -330,6 +342,7 @@ void TAV_Window::killWindow()
 {
     if (dpy) {
         if (ctx) {
+            m_target.destroy();
             glXMakeCurrent(dpy, None, nullptr);
             glXDestroyContext(dpy, ctx);
         }

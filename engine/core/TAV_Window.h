@@ -21,6 +21,7 @@
 #include <X11/extensions/xf86vmode.h> // Required for: XF86VidModeModeInfo
 
 #include "core/TAV_FrameMapping.h"    // Required for: the design frame on the window
+#include "core/TAV_OffscreenTarget.h"  // Required for: frames drawn off the screen
 
 class TAV_Window {
 public:
@@ -46,6 +47,22 @@ public:
     // capture): then the video mode is never switched nor re-selected (full screen covers the
     // screen as it is) and keyboard auto-repeat stays as it was. killWindow keeps the switch.
     static bool m_leaveDisplaySettings;
+    // Off by default. Set before createWin by drivers that read every frame back after the
+    // engine's step (the deterministic player, and so the capture and the tools): buffer
+    // swaps then leave the frame where it was drawn, and the window shows nothing of it.
+    static bool m_readBack;
+    // Off by default. Set before createWin (with m_readBack) where the frame's size must be
+    // exactly the configured one: frames are then drawn into m_target, an off-screen
+    // framebuffer of exactly width x height, and the window's size (a small screen, a window
+    // manager) no longer changes them; the window only takes keys and close requests. Where
+    // the driver has no framebuffer objects, frames stay in the window's back buffer.
+    // killWindow keeps both switches.
+    static bool m_offscreen;
+    static TAV_OffscreenTarget m_target;
+    // The buffer that holds the frame last drawn, for glReadBuffer after the engine's step:
+    // the off-screen target's, else the window's back buffer (kept there by m_readBack; after
+    // a swap, what most drivers and llvmpipe keep, though GLX leaves it undefined).
+    static GLenum frameReadBuffer() { return m_target.isActive() ? TAV_OffscreenTarget::READ_BUFFER : GL_BACK; }
     static Display* dpy;
     static int screen;
     static Window win;
