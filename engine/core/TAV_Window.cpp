@@ -242,12 +242,13 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
     log->log("/*Color Depth %d", int(depth));
     log->log(glXIsDirect(dpy, ctx) ? "/*Directrendering enabled" : "/*No Direct Rendering");
     if (m_offscreen) {
-        if (m_target.create(width, height)) {
+        if (m_target.create(dpy, visual.get(), ctx, width, height)) {
             m_width = unsigned(width);
             m_height = unsigned(height);
-            log->log("/*Off-screen framebuffer %dx%d", width, height);
+            log->log("/*Off-screen %s %dx%d", m_target.kind(), width, height);
         } else {
-            std::fprintf(stderr, "Tavlen: no off-screen framebuffer on this driver: frames are read from the window\n");
+            std::fprintf(stderr, "Tavlen: no off-screen drawable of %dx%d on this driver: frames are read from the window\n",
+                         width, height);
         }
     }
 

@@ -52,17 +52,17 @@ public:
     // swaps then leave the frame where it was drawn, and the window shows nothing of it.
     static bool m_readBack;
     // Off by default. Set before createWin (with m_readBack) where the frame's size must be
-    // exactly the configured one: frames are then drawn into m_target, an off-screen
-    // framebuffer of exactly width x height, and the window's size (a small screen, a window
-    // manager) no longer changes them; the window only takes keys and close requests. Where
-    // the driver has no framebuffer objects, frames stay in the window's back buffer.
+    // exactly the configured one: frames are then drawn into m_target, an off-screen drawable
+    // of exactly width x height, and the window's size (a small screen, a window manager)
+    // no longer changes them; the window only takes keys and close requests. Where the driver
+    // offers no off-screen drawable, frames stay in the window's back buffer.
     // killWindow keeps both switches.
     static bool m_offscreen;
     static TAV_OffscreenTarget m_target;
     // The buffer that holds the frame last drawn, for glReadBuffer after the engine's step:
     // the off-screen target's, else the window's back buffer (kept there by m_readBack; after
     // a swap, what most drivers and llvmpipe keep, though GLX leaves it undefined).
-    static GLenum frameReadBuffer() { return m_target.isActive() ? TAV_OffscreenTarget::READ_BUFFER : GL_BACK; }
+    static GLenum frameReadBuffer() { return m_target.isActive() ? m_target.readBuffer() : GL_BACK; }
     static Display* dpy;
     static int screen;
     static Window win;
