@@ -37,7 +37,7 @@ FrameFolderWriter::FrameFolderWriter(const std::string& folder, int widthPx, int
       m_rows(size_t(heightPx))
 {
     const std::string path = m_folder + MUSIC_NAME;
-    m_wav = std::fopen(path.c_str(), "wb");
+    m_wav = std::fopen(path.c_str(), "wbx");
     if (!m_wav)
         throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s (%s)", path.c_str(), std::strerror(errno));
     writeWavHeader(0);
@@ -83,7 +83,7 @@ std::string FrameFolderWriter::frameName(int index)
 
 void FrameFolderWriter::writePng(const std::string& path, const uint8_t* rgbaBottomUp)
 {
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wbx"), std::fclose);
     if (!file)
         throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s (%s)", path.c_str(), std::strerror(errno));
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -109,7 +109,8 @@ void FrameFolderWriter::writePng(const std::string& path, const uint8_t* rgbaBot
     png_write_image(png, const_cast<png_bytepp>(m_rows.data()));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    if (std::fflush(file.get()) != 0)
+    // The last of the frame reaches the disk only as the file is closed: a full disk shows there.
+    if (std::fclose(file.release()) != 0)
         throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s (%s)", path.c_str(), std::strerror(errno));
 }
 
