@@ -114,6 +114,20 @@ std::string describe(const std::string& path)
     return text + "}";
 }
 
+// The process id of the child of `parent` running `command`; -1 when there is none.
+pid_t childOf(pid_t parent, const std::string& command)
+{
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        // /proc/PID/stat: "PID (COMMAND) STATE PPID ..."
+        std::ifstream stat(entry.path() / "stat");
+        std::string pid, name, state;
+        pid_t parentPid = 0;
+        if (stat >> pid >> name >> state >> parentPid && parentPid == parent && name == "(" + command + ")")
+            return pid_t(std::stol(pid));
+    }
+    return -1;
+}
+
 // The capture's stderr is exactly one line holding `says`.
 void expectOneLine(const TestProcess& process, const std::string& says)
 {
@@ -429,23 +443,44 @@ TEST(CaptureRun, ACaptureCutShortFailsInOneLineAndLeavesNothing)
         EXPECT_FALSE(exists(tavtest::scratchDir() + "/escaped.part"));
     }
 
-    // Ctrl-C in a terminal signals the whole process group: the capture's own Xvfb must not
-    // be hit, and the capture ends as after a SIGINT of its own. setsid makes the capture
-    // the leader of a group of its own, as a shell's job is.
-    const std::string output = tavtest::scratchDir() + "/interrupted/";
-    std::vector<std::string> args = longRange;
-    args.insert(args.begin(), TAVLEN_CAPTURE);
-    args.push_back(output);
-    TestProcess process("/usr/bin/setsid", args);
-    process.setEnv("DISPLAY", "");
-    process.setEnv("LD_PRELOAD", TAVLEN_KEEP_LIBRARIES);
-    process.setWorkDir(TAVLEN_BINARY_DIR);
-    ASSERT_TRUE(process.start()) << process.error();
-    ASSERT_TRUE(capturing(output, process)) << process.describeEnd() << "\n" << process.stderrText();
-    ASSERT_EQ(0, kill(-process.pid(), SIGINT));
-    ASSERT_TRUE(process.wait(240000)) << "still capturing after SIGINT";
-    EXPECT_EQ("exit 130", process.describeEnd());
-    EXPECT_EQ("tavlen_capture: interrupted: nothing written\n", process.stderrText());
-    EXPECT_FALSE(exists(output));
-    EXPECT_FALSE(exists(tavtest::scratchDir() + "/interrupted.part"));
+    // On its own Xvfb. Ctrl-C in a terminal signals the whole process group: the server must
+    // not be hit, and the capture ends as after a SIGINT of its own (setsid makes the capture
+    // the leader of a group of its own, as a shell's job is). A server killed under it is
+    // an error like any other.
+    struct End {
+        const char* name;
+        std::function<int(pid_t)> send;
+        const char* status;
+        const char* says;
+    };
+    const End ends[] = {
+        {"sigint", [](pid_t capture) { return kill(-capture, SIGINT); }, "exit 130",
+         "tavlen_capture: interrupted: nothing written\n"},
+        {"xvfb-killed",
+         [](pid_t capture) {
+             const pid_t server = childOf(capture, "Xvfb");
+             return server > 0 ? kill(server, SIGKILL) : -1;  // never kill(-1): that is everyone
+         },
+         "exit 1",
+         "tavlen_capture: lost the X display: nothing written\n"},
+    };
+    for (const End& end : ends) {
+        SCOPED_TRACE(end.name);
+        const std::string output = tavtest::scratchDir() + "/" + end.name + "/";
+        std::vector<std::string> args = longRange;
+        args.insert(args.begin(), TAVLEN_CAPTURE);
+        args.push_back(output);
+        TestProcess process("/usr/bin/setsid", args);
+        process.setEnv("DISPLAY", "");
+        process.setEnv("LD_PRELOAD", TAVLEN_KEEP_LIBRARIES);
+        process.setWorkDir(TAVLEN_BINARY_DIR);
+        ASSERT_TRUE(process.start()) << process.error();
+        ASSERT_TRUE(capturing(output, process)) << process.describeEnd() << "\n" << process.stderrText();
+        ASSERT_EQ(0, end.send(process.pid()));
+        ASSERT_TRUE(process.wait(240000)) << "still capturing";
+        EXPECT_EQ(end.status, process.describeEnd());
+        EXPECT_EQ(end.says, process.stderrText());
+        EXPECT_FALSE(exists(output));
+        EXPECT_FALSE(exists(tavtest::scratchDir() + "/" + end.name + ".part"));
+    }
 }

@@ -6,8 +6,10 @@
 #include <unistd.h>    // Required for: close(), unlink(), rmdir()
 
 #include <cerrno>   // Required for: errno
+#include <chrono>
 #include <cstdio>   // Required for: rename(), renameat2()
 #include <cstring>  // Required for: strerror()
+#include <thread>   // Required for: std::this_thread::sleep_for
 
 namespace {
 
@@ -146,17 +148,6 @@ bool PendingOutput::commit(std::string& whyNot)
     return true;
 }
 
-bool PendingOutput::identify(const std::string& path, Identity& identity, unsigned& mode)
-{
-    struct stat info;
-    if (lstat(path.c_str(), &info) != 0)
-        return false;
-    identity.device = info.st_dev;
-    identity.inode = info.st_ino;
-    mode = info.st_mode;
-    return true;
-}
-
 void PendingOutput::discard()
 {
     if (!m_pending)
@@ -170,16 +161,40 @@ void PendingOutput::discard()
             unlink(m_temporary.c_str());
         return;
     }
-    // Through the folder's own descriptor: whatever is at its name now, what is emptied is
-    // the folder this capture made. Folders inside it were not made by the capture and stay.
-    if (DIR* folder = fdopendir(dup(m_folderFd))) {
-        while (const dirent* entry = readdir(folder))
-            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-                unlinkat(m_folderFd, entry->d_name, 0);
-        closedir(folder);
+    // A frame still being written as the capture gives up lands after the folder was
+    // emptied: go round again while that happens, but not for a folder put inside by hand.
+    const int kAttempts = 100;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const int removed = emptyFolder();
+        if (!stillOurs || rmdir(m_temporary.c_str()) == 0 || errno != ENOTEMPTY || (removed == 0 && attempt > 0))
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     close(m_folderFd);
     m_folderFd = -1;
-    if (stillOurs)
-        rmdir(m_temporary.c_str());
+}
+
+bool PendingOutput::identify(const std::string& path, Identity& identity, unsigned& mode)
+{
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0)
+        return false;
+    identity.device = info.st_dev;
+    identity.inode = info.st_ino;
+    mode = info.st_mode;
+    return true;
+}
+
+int PendingOutput::emptyFolder()
+{
+    // Through the folder's own descriptor: whatever is at its name now, what is emptied is
+    // the folder this capture made. Folders inside it were not made by the capture and stay.
+    int removed = 0;
+    if (DIR* folder = fdopendir(dup(m_folderFd))) {
+        while (const dirent* entry = readdir(folder))
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                removed += unlinkat(m_folderFd, entry->d_name, 0) == 0;
+        closedir(folder);
+    }
+    return removed;
 }

@@ -31,6 +31,9 @@ public:
     // Moves the temporary into the output's name. Returns false with the reason in `whyNot`
     // when the name now holds something other than what create() found there.
     bool commit(std::string& whyNot);
+    // Removes the temporary now, if it is still pending (the destructor does it too). Safe
+    // while the encoder still adds frames to a folder: they are removed until it is gone.
+    void discard();
 
 private:
     // Something on disk, told apart from whatever may later take its name.
@@ -42,7 +45,8 @@ private:
 
     // The thing at `path` itself (a link is not followed); false when there is none.
     static bool identify(const std::string& path, Identity& identity, unsigned& mode);
-    void discard();
+    // Unlinks what the temporary folder holds, apart from folders; returns how many went.
+    int emptyFolder();
 
     std::string m_final;      // without a trailing '/'
     std::string m_temporary;  // without a trailing '/'

@@ -18,8 +18,9 @@
 // not reach the end of its range (Escape or a close request in its window, an error, a
 // signal) leaves nothing. Exit status: 0 done, 1 failed, 2 bad command line, 130
 // interrupted; a refusal is one line on stderr.
-#include <signal.h>  // Required for: signal(), the interrupt
-#include <unistd.h>  // Required for: chdir(), access(), getcwd()
+#include <X11/Xlib.h>  // Required for: XSetIOErrorHandler()
+#include <signal.h>     // Required for: signal(), the interrupt
+#include <unistd.h>     // Required for: chdir(), access(), getcwd(), _exit()
 
 #include <cstdio>
 #include <cstdlib>   // Required for: getenv(), setenv()
@@ -49,6 +50,10 @@ const int kQueueDepth = 4;
 
 volatile sig_atomic_t g_interrupted = 0;
 
+// For lostDisplay(), which cannot be handed them.
+PendingOutput* g_output = nullptr;
+ProgressLine* g_progress = nullptr;
+
 void interrupt(int)
 {
     g_interrupted = 1;
@@ -60,6 +65,16 @@ void catchInterrupts()
 {
     for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
         signal(signalNumber, interrupt);
+}
+
+// Xlib ends the process when the X connection breaks (the server killed or gone under the
+// capture), after this handler and with no way back to tidy up: the pending output goes here,
+// and the failure is one line instead of Xlib's two.
+int lostDisplay(Display*)
+{
+    g_progress->fail("tavlen_capture: lost the X display: nothing written");
+    g_output->discard();
+    _exit(1);
 }
 
 int refuse(const std::string& why, int status = 1)
@@ -192,6 +207,9 @@ int main(int argc, char** argv)
                                        options.heightPx, options.fps, options.crf, music));
         DemoPlayer player(1000.0 / options.fps, options.widthPx, options.heightPx);
         catchInterrupts();
+        g_output = &output;
+        g_progress = &progress;
+        XSetIOErrorHandler(lostDisplay);
         EncoderThread encoder(*sink, size_t(options.widthPx) * size_t(options.heightPx) * 4, kQueueDepth);
         run = captureFrames(player, options, music, encoder, progress);
         if (g_interrupted)
