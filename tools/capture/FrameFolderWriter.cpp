@@ -15,6 +15,17 @@ namespace {
 // with rendering.
 const int kPngCompression = 3;
 
+// libpng's own handlers print to stderr, a second line beside the capture's one: its
+// failures jump back to writePng(), which says what failed.
+void quietPngError(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+void quietPngWarning(png_structp, png_const_charp)
+{
+}
+
 void put16(uint8_t* at, unsigned value)
 {
     at[0] = uint8_t(value);
@@ -86,15 +97,18 @@ void FrameFolderWriter::writePng(const std::string& path, const uint8_t* rgbaBot
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wbx"), std::fclose);
     if (!file)
         throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s (%s)", path.c_str(), std::strerror(errno));
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    errno = 0;  // what a failed write leaves here is the reason given
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, quietPngError, quietPngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
         throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s (out of memory)", path.c_str());
     }
     if (setjmp(png_jmpbuf(png))) {
+        const int error = errno;
         png_destroy_write_struct(&png, &info);
-        throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s", path.c_str());
+        throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s (%s)", path.c_str(),
+                                error ? std::strerror(error) : "libpng refused it");
     }
     png_init_io(png, file.get());
     png_set_compression_level(png, kPngCompression);
