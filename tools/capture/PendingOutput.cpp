@@ -62,7 +62,7 @@ bool PendingOutput::create(std::string& whyNot)
         // What the user named may be replaced by the capture only when it is what a capture
         // makes: a regular file, or a folder with nothing in it. A link is not followed.
         const char* const wanted = m_folder ? "a folder" : "a file";
-        if (S_ISLNK(mode) || (m_folder ? !S_ISDIR(mode) : !S_ISREG(mode))) {
+        if (m_folder ? !S_ISDIR(mode) : !S_ISREG(mode)) {
             whyNot = "cannot write " + m_final + (m_folder ? "/" : "") + ": it is " + kindOf(mode) + ", not "
                 + wanted;
             return false;

@@ -115,7 +115,6 @@ CaptureRun captureFrames(DemoPlayer& player, const CaptureOptions& options, cons
     const int end = options.endFrame();
     int musicStartPlayerFrame = -1;
     CaptureRun run;
-    int& captured = run.captured;
     uint8_t* slot = nullptr;
     auto musicStart = [&] {
         return musicStartPlayerFrame < 0 ? FrameSink::NO_MUSIC_YET
@@ -134,7 +133,7 @@ CaptureRun captureFrames(DemoPlayer& player, const CaptureOptions& options, cons
         if (!slot && !(slot = encoder.acquire()))
             return run;  // the encoder has failed; finish() says why
         if (reader.read(slot)) {
-            encoder.submit(slot, captured++, musicStart());
+            encoder.submit(slot, run.captured++, musicStart());
             slot = nullptr;
         }
     }
@@ -143,7 +142,7 @@ CaptureRun captureFrames(DemoPlayer& player, const CaptureOptions& options, cons
     if (!slot)
         slot = encoder.acquire();
     if (slot && reader.flush(slot))
-        encoder.submit(slot, captured++, musicStart());
+        encoder.submit(slot, run.captured++, musicStart());
     return run;
 }
 
@@ -222,6 +221,8 @@ int main(int argc, char** argv)
         }
         if (!encoder.finish(why))
             return fail(why);
+        if (run.captured == 0)
+            return fail("the demo ended before --from: nothing written");
     } catch (TAV_Exception* e) {
         why = e->getMessage();
         delete e;
