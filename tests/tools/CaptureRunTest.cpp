@@ -76,15 +76,25 @@ std::vector<uint8_t> readRGB(const std::string& path)
     return rgb;
 }
 
-// Runs the capture in the build folder on an Xvfb of its own (DISPLAY unset). LD_PRELOAD
+// Starts the capture in `workDir` on `display`, or on an Xvfb of its own when that is
+// empty, as the leader of a process group of its own like a shell's job (setsid). LD_PRELOAD
 // keeps the GL driver mapped at exit, so LeakSanitizer can name its caches.
-std::unique_ptr<TestProcess> capture(std::vector<std::string> args, const std::string& workDir = TAVLEN_BINARY_DIR)
+std::unique_ptr<TestProcess> startCapture(std::vector<std::string> args, const std::string& display = "",
+                                          const std::string& workDir = TAVLEN_BINARY_DIR)
 {
-    auto process = std::make_unique<TestProcess>(TAVLEN_CAPTURE, args);
-    process->setEnv("DISPLAY", "");  // empty: the capture starts an Xvfb of its own
+    args.insert(args.begin(), TAVLEN_CAPTURE);
+    auto process = std::make_unique<TestProcess>("/usr/bin/setsid", args);
+    process->setEnv("DISPLAY", display);
     process->setEnv("LD_PRELOAD", TAVLEN_KEEP_LIBRARIES);
     process->setWorkDir(workDir);
     EXPECT_TRUE(process->start()) << process->error();
+    return process;
+}
+
+// Runs the capture to its end.
+std::unique_ptr<TestProcess> capture(std::vector<std::string> args, const std::string& workDir = TAVLEN_BINARY_DIR)
+{
+    auto process = startCapture(args, "", workDir);
     EXPECT_TRUE(process->wait(240000)) << "still capturing after four minutes";
     return process;
 }
@@ -405,82 +415,54 @@ TEST(CaptureRun, LeavesWhatStandsAtItsNamesAsItWasAndNamesIt)
 
 TEST(CaptureRun, ACaptureCutShortFailsInOneLineAndLeavesNothing)
 {
-    // The whole run, at a size that renders fast; each case ends it within seconds.
-    const std::vector<std::string> longRange = {"--size", "160x120", "--to", "73000"};
-    // A first frame written: the X server runs and the encoder is at work.
-    auto capturing = [](const std::string& output, TestProcess& process) {
-        const std::string pending = output.substr(0, output.size() - 1) + ".part";
-        return TestDisplayProbe::waitFor(
-            [&] { return exists(pending + "/frame000000.png") || !process.running(); }, 120000) && process.running();
-    };
-
-    // Escape in the capture's window on a display, after the first frames are written: the
-    // demo ends long before --to.
-    {
-        TestXServer server(TestXServer::XVFB);
-        TestDisplayProbe probe(server.display());
-        ASSERT_TRUE(probe.ok());
-        const std::string output = tavtest::scratchDir() + "/escaped/";
-        std::vector<std::string> args = longRange;
-        args.push_back(output);
-        TestProcess process(TAVLEN_CAPTURE, args);
-        process.setEnv("DISPLAY", server.display());
-        process.setEnv("LD_PRELOAD", TAVLEN_KEEP_LIBRARIES);
-        process.setWorkDir(TAVLEN_BINARY_DIR);
-        ASSERT_TRUE(process.start()) << process.error();
-        ASSERT_TRUE(capturing(output, process)) << process.describeEnd() << "\n" << process.stderrText();
+    TestXServer server(TestXServer::XVFB);
+    TestDisplayProbe probe(server.display());
+    ASSERT_TRUE(probe.ok());
+    auto escape = [&probe](pid_t) {
         const std::vector<TestDisplayProbe::WindowInfo> windows = probe.viewableTopLevelWindows();
-        ASSERT_EQ(1u, windows.size());
+        if (windows.size() != 1)
+            return -1;
         XSetInputFocus(probe.display(), windows[0].id, RevertToPointerRoot, CurrentTime);
-        const KeyCode escape = XKeysymToKeycode(probe.display(), XK_Escape);
-        XTestFakeKeyEvent(probe.display(), escape, True, CurrentTime);
-        XTestFakeKeyEvent(probe.display(), escape, False, CurrentTime);
+        const KeyCode key = XKeysymToKeycode(probe.display(), XK_Escape);
+        XTestFakeKeyEvent(probe.display(), key, True, CurrentTime);
+        XTestFakeKeyEvent(probe.display(), key, False, CurrentTime);
         XSync(probe.display(), False);
-        ASSERT_TRUE(process.wait(240000)) << "still capturing after Escape";
-        EXPECT_EQ("exit 1", process.describeEnd());
-        expectOneLine(process, "the demo was ended at demo time");
-        EXPECT_FALSE(exists(output));
-        EXPECT_FALSE(exists(tavtest::scratchDir() + "/escaped.part"));
-    }
-
-    // On its own Xvfb. Ctrl-C in a terminal signals the whole process group: the server must
-    // not be hit, and the capture ends as after a SIGINT of its own (setsid makes the capture
-    // the leader of a group of its own, as a shell's job is). A server killed under it is
+        return 0;
+    };
+    // Ctrl-C in a terminal signals the whole process group: the capture's own Xvfb must not
+    // be hit, and the capture ends as after a SIGINT of its own. A server killed under it is
     // an error like any other.
+    auto controlC = [](pid_t capture) { return kill(-capture, SIGINT); };
+    auto killServer = [](pid_t capture) {
+        const pid_t xvfb = childOf(capture, "Xvfb");
+        return xvfb > 0 ? kill(xvfb, SIGKILL) : -1;  // never kill(-1): that is everyone
+    };
     struct End {
         const char* name;
+        std::string display;  // empty: the capture's own Xvfb
         std::function<int(pid_t)> send;
         const char* status;
         const char* says;
     };
     const End ends[] = {
-        {"sigint", [](pid_t capture) { return kill(-capture, SIGINT); }, "exit 130",
-         "tavlen_capture: interrupted: nothing written\n"},
-        {"xvfb-killed",
-         [](pid_t capture) {
-             const pid_t server = childOf(capture, "Xvfb");
-             return server > 0 ? kill(server, SIGKILL) : -1;  // never kill(-1): that is everyone
-         },
-         "exit 1",
-         "tavlen_capture: lost the X display: nothing written\n"},
+        {"escape", server.display(), escape, "exit 1", "tavlen_capture: the demo was ended at demo time "},
+        {"control-c", "", controlC, "exit 130", "tavlen_capture: interrupted: nothing written\n"},
+        {"xvfb-killed", "", killServer, "exit 1", "tavlen_capture: lost the X display: nothing written\n"},
     };
     for (const End& end : ends) {
         SCOPED_TRACE(end.name);
+        // The whole run at a size that renders fast, ended once its first frame is written.
         const std::string output = tavtest::scratchDir() + "/" + end.name + "/";
-        std::vector<std::string> args = longRange;
-        args.insert(args.begin(), TAVLEN_CAPTURE);
-        args.push_back(output);
-        TestProcess process("/usr/bin/setsid", args);
-        process.setEnv("DISPLAY", "");
-        process.setEnv("LD_PRELOAD", TAVLEN_KEEP_LIBRARIES);
-        process.setWorkDir(TAVLEN_BINARY_DIR);
-        ASSERT_TRUE(process.start()) << process.error();
-        ASSERT_TRUE(capturing(output, process)) << process.describeEnd() << "\n" << process.stderrText();
-        ASSERT_EQ(0, end.send(process.pid()));
-        ASSERT_TRUE(process.wait(240000)) << "still capturing";
-        EXPECT_EQ(end.status, process.describeEnd());
-        EXPECT_EQ(end.says, process.stderrText());
+        const std::string pending = tavtest::scratchDir() + "/" + end.name + ".part";
+        const auto process = startCapture({"--size", "160x120", "--to", "73000", output}, end.display);
+        ASSERT_TRUE(TestDisplayProbe::waitFor(
+            [&] { return exists(pending + "/frame000000.png") || !process->running(); }, 120000));
+        ASSERT_TRUE(process->running()) << process->describeEnd() << "\n" << process->stderrText();
+        ASSERT_EQ(0, end.send(process->pid()));
+        ASSERT_TRUE(process->wait(240000)) << "still capturing";
+        EXPECT_EQ(end.status, process->describeEnd());
+        expectOneLine(*process, end.says);
         EXPECT_FALSE(exists(output));
-        EXPECT_FALSE(exists(tavtest::scratchDir() + "/" + end.name + ".part"));
+        EXPECT_FALSE(exists(pending));
     }
 }
