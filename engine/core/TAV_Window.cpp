@@ -331,8 +331,9 @@ void TAV_Window::setSwapInterval(bool synchronised)
             }
         }
     }
-    log->log("/*Swap control: %s, swaps %s", m_swapControl,
-             m_swapSynchronised ? "wait for the display's refresh" : "not synchronised");
+    // What was asked as well as what was had: many drivers offer no swap control at all.
+    log->log("/*Swap control: %s, swaps %s (VSYNC %s)", m_swapControl,
+             m_swapSynchronised ? "wait for the display's refresh" : "not synchronised", synchronised ? "on" : "off");
 }
 
 void TAV_Window::killWindow()
