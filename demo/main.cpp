@@ -6,7 +6,9 @@
 // message is then printed on stderr. Either way the engine is deleted first, which gives the
 // display back as it was found. A guardian process (TAV_Guardian) gives it back when the demo
 // dies in a way no code of its own can answer (SIGKILL, a crash, its X connection closed),
-// and then exits with 128 + the signal number, or with the demo's own status.
+// and then exits with 128 + the signal number, or with the demo's own status
+// (TAVLEN_GUARDIAN=0 in the environment runs without it). An app.cfg that exists but cannot
+// be read is named in one line on stderr; its settings then take their defaults.
 #include <unistd.h> // Required for: getcwd()
 
 #include <climits>  // Required for: PATH_MAX

@@ -57,6 +57,9 @@ int ignoreXError(Display*, XErrorEvent*)
 int lostDisplay(Display*)
 {
     std::fprintf(stderr, "tavlen: the X server is gone; the desktop could not be restored\n");
+    // A server started later on this display starts from its own settings: the note is not
+    // about it.
+    TAV_DesktopState::forget();
     _exit(g_exitStatus);
 }
 
