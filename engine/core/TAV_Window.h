@@ -2,15 +2,16 @@
 // context, the output window, the invisible cursor, keyboard auto-repeat and the projection.
 //
 // Static members only; there is one window per process. createWin takes the display and
-// changes its state (full-screen video mode, grabs, auto-repeat off); killWindow gives all of
-// it back (desktop mode restored, auto-repeat on, display closed). When createWin fails it
-// throws TAV_Exception* before it has changed anything on the X server.
+// changes its state (full-screen video mode, grabs, auto-repeat off) after noting it
+// (TAV_DesktopState); killWindow gives back what the note holds (the mode, key repeat as the
+// user had it) and closes the display. When createWin fails it throws TAV_Exception* before
+// it has changed anything on the X server.
 // Displays without the XFree86 video-mode extension (Xvfb, many nested or remote servers)
 // get no mode switch and no mode restore: full screen then covers the screen as it is.
 // DESKTOP_RESOLUTION=1 asks for that on every display: full screen at the desktop's own size,
 // without any video-mode change. At any window size scenes see their 800 x 600 design frame
 // through m_frame (TAV_FrameMapping): the largest centred 4:3 picture, black bars around it.
-// Buffer swaps wait for the display's refresh (GLX swap control) unless VSYNC=0.
+// Buffer swaps wait for the display's refresh (GLX swap control) unless VSYNC is exactly 0.
 // Main thread only.
 //
 // Xlib defines macros (None, Bool, Status): in tests include <gtest/gtest.h> first.
@@ -41,6 +42,10 @@ public:
     static void setCursorPos(int x, int y);
     // Gives the display back as it was found and closes it. Safe to call without a window.
     static void killWindow();
+    // Whether the settings let createWin switch the video mode: full screen (FULLSCREEN=1),
+    // not at the desktop's own resolution (DESKTOP_RESOLUTION=1), display not left alone.
+    // Whether a mode of the asked size exists is not asked: the display is not opened.
+    static bool switchesVideoMode();
 
     static bool m_fullscreen;           // full screen requested; true again after killWindow
     // Off by default. Set before createWin by tools that render on someone's display (the
@@ -69,7 +74,7 @@ public:
     static GLXContext ctx;
     static XSetWindowAttributes attr;
     static int doubleBuffered;          // whether the double-buffered visual was obtained
-    static XF86VidModeModeInfo deskMode;// the video mode at start-up, restored at the end
+    static XF86VidModeModeInfo deskMode;// the video mode at start-up: full screen's size without a match
     static int x;
     static int y;
     static unsigned int m_width;        // client size in pixels, kept up to date by the pump
@@ -95,8 +100,6 @@ private:
     // extension the context offers. Needs the context current.
     static void setSwapInterval(bool synchronised);
 
-    // True when the video-mode extension gave the desktop mode, which killWindow restores.
+    // True when the video-mode extension gave the desktop mode.
     static bool m_hasDeskMode;
-    // True when createWin switched auto-repeat off, which killWindow switches back on.
-    static bool m_autoRepeatOff;
 };
