@@ -192,10 +192,15 @@ void TAV_RootScene::update(int)
         lastFrame = TAV_Window::m_frame;
         wholeClearFrames = kResizeClearFrames;
         fitStretchTexture();
+        stretchHeld = false;
     }
     if (wholeClearFrames > 0) {
         --wholeClearFrames;
         clearOutsidePicture(true);
+    } else if (stretchHeld && TAV_Window::m_frame.isStretched()) {
+        // The stretch drew over the rendered picture; the scene goes on from what it left
+        // there (the demo's letterbox bars keep the black of its last full clear).
+        restoreRenderedPicture();
     }
     glClear(clearMask);
     glLoadIdentity();
@@ -265,7 +270,8 @@ TAV_RootScene::TAV_RootScene()
       wholeClearFrames(0),
       stretchTexture(0),
       stretchWidthPx(0),
-      stretchHeightPx(0)
+      stretchHeightPx(0),
+      stretchHeld(false)
 {
     m_timelast = TAV_SYS_Util::getCurrentTimeMS();
 }
@@ -340,30 +346,45 @@ void TAV_RootScene::fitStretchTexture()
     glBindTexture(GL_TEXTURE_2D, stretchTexture);
     stretchWidthPx = 0;
     stretchHeightPx = 0;
-    if (!TAV_GLLimits::defineTexture2D(GL_RGB, widthPx, heightPx, GL_RGB)) {
+    // RGBA: the restore before the next frame gives the scene back its alpha too.
+    if (!TAV_GLLimits::defineTexture2D(GL_RGBA, widthPx, heightPx, GL_RGBA)) {
         std::fprintf(stderr, "Tavlen: no %d x %d texture to scale the picture up with; it shows unscaled\n", widthPx,
                      heightPx);
         return;
     }
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     stretchWidthPx = widthPx;
     stretchHeightPx = heightPx;
 }
 
-void TAV_RootScene::stretchPicture() const
+void TAV_RootScene::stretchPicture()
 {
     const TAV_FrameMapping& frame = TAV_Window::m_frame;
     const TAV_FrameMapping::Rect& rendered = frame.picture();
-    const TAV_FrameMapping::Rect& shown = frame.shownPicture();
     if (rendered.widthPx > stretchWidthPx || rendered.heightPx > stretchHeightPx)
         return;  // no texture: the picture stays as rendered
+    const TextureBindingKept binding;
+    glBindTexture(GL_TEXTURE_2D, stretchTexture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, rendered.xPx, rendered.yPx, rendered.widthPx, rendered.heightPx);
+    drawStretchTexture(frame.shownPicture(), GL_LINEAR);
+    stretchHeld = true;
+}
+
+void TAV_RootScene::restoreRenderedPicture() const
+{
+    // Pixel for pixel: nearest texels at their own size.
+    drawStretchTexture(TAV_Window::m_frame.picture(), GL_NEAREST);
+}
+
+void TAV_RootScene::drawStretchTexture(const TAV_FrameMapping::Rect& target, GLint filter) const
+{
+    const TAV_FrameMapping::Rect& rendered = TAV_Window::m_frame.picture();
     // The scene's next frame starts from the state it left: all of it is put back.
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glBindTexture(GL_TEXTURE_2D, stretchTexture);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, rendered.xPx, rendered.yPx, rendered.widthPx, rendered.heightPx);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     for (GLenum capability : {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE, GL_SCISSOR_TEST, GL_LIGHTING, GL_FOG,
                               GL_ALPHA_TEST, GL_STENCIL_TEST, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_POLYGON_STIPPLE})
         glDisable(capability);
@@ -382,18 +403,19 @@ void TAV_RootScene::stretchPicture() const
     // In tiles no larger than the largest viewport: the window may be larger still.
     const float sMax = float(rendered.widthPx) / float(stretchWidthPx);
     const float tMax = float(rendered.heightPx) / float(stretchHeightPx);
-    const int tileWidthPx = TAV_GLLimits::maxViewportWidthPx() > 0 ? TAV_GLLimits::maxViewportWidthPx() : shown.widthPx;
-    const int tileHeightPx =
-        TAV_GLLimits::maxViewportHeightPx() > 0 ? TAV_GLLimits::maxViewportHeightPx() : shown.heightPx;
-    for (int yPx = 0; yPx < shown.heightPx; yPx += tileHeightPx) {
-        const int heightPx = std::min(tileHeightPx, shown.heightPx - yPx);
-        const float t0 = tMax * float(yPx) / float(shown.heightPx);
-        const float t1 = tMax * float(yPx + heightPx) / float(shown.heightPx);
-        for (int xPx = 0; xPx < shown.widthPx; xPx += tileWidthPx) {
-            const int widthPx = std::min(tileWidthPx, shown.widthPx - xPx);
-            const float s0 = sMax * float(xPx) / float(shown.widthPx);
-            const float s1 = sMax * float(xPx + widthPx) / float(shown.widthPx);
-            glViewport(shown.xPx + xPx, shown.yPx + yPx, widthPx, heightPx);
+    const int largestWidthPx = TAV_GLLimits::maxViewportWidthPx();
+    const int largestHeightPx = TAV_GLLimits::maxViewportHeightPx();
+    const int tileWidthPx = largestWidthPx > 0 ? std::min(largestWidthPx, target.widthPx) : target.widthPx;
+    const int tileHeightPx = largestHeightPx > 0 ? std::min(largestHeightPx, target.heightPx) : target.heightPx;
+    for (int yPx = 0; yPx < target.heightPx; yPx += tileHeightPx) {
+        const int heightPx = std::min(tileHeightPx, target.heightPx - yPx);
+        const float t0 = tMax * float(yPx) / float(target.heightPx);
+        const float t1 = tMax * float(yPx + heightPx) / float(target.heightPx);
+        for (int xPx = 0; xPx < target.widthPx; xPx += tileWidthPx) {
+            const int widthPx = std::min(tileWidthPx, target.widthPx - xPx);
+            const float s0 = sMax * float(xPx) / float(target.widthPx);
+            const float s1 = sMax * float(xPx + widthPx) / float(target.widthPx);
+            glViewport(target.xPx + xPx, target.yPx + yPx, widthPx, heightPx);
             glBegin(GL_QUADS);
             glTexCoord2f(s0, t0);
             glVertex2f(0.0f, 0.0f);

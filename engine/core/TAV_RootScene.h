@@ -14,8 +14,8 @@
 // scene cleared or drew; and for a few frames after the window changed size the whole window
 // is cleared black first, so no buffer keeps a picture of the old size. Where the driver's
 // limits make the picture render smaller than it shows (TAV_FrameMapping::isStretched), the
-// rendered picture is stretched over its place at the end of each frame; the scene's OpenGL
-// state is left as the scene left it.
+// rendered picture is stretched over its place at the end of each frame and put back 1:1
+// before the next one, so the scene finds its picture and its OpenGL state as it left them.
 // Singleton, created by the engine; main thread only (signals never reach it directly).
 #pragma once
 
@@ -87,8 +87,12 @@ private:
     void drawFullScreenQuad() const;
     // Gives the stretch texture room for the rendered picture when the picture is stretched.
     void fitStretchTexture();
-    // Stretches the rendered picture over the place it shows in.
-    void stretchPicture() const;
+    // Stretches the rendered picture over the place it shows in, keeping a copy of it.
+    void stretchPicture();
+    // Puts the copy back where the picture was rendered, as the scene left it.
+    void restoreRenderedPicture() const;
+    // The stretch texture's picture drawn over `target`, in tiles the viewport allows.
+    void drawStretchTexture(const TAV_FrameMapping::Rect& target, GLint filter) const;
     void deleteSupersededScenes();
     // Black over the whole window (fresh) or only over the bars beside the picture.
     void clearOutsidePicture(bool wholeWindow) const;
@@ -112,6 +116,7 @@ private:
     GLuint stretchTexture;       // 0 until a picture is first stretched
     int stretchWidthPx;          // its size; 0 x 0 when it could not be allocated
     int stretchHeightPx;
+    bool stretchHeld;            // it holds the last rendered picture, of the current size
     // Scenes handed over and superseded before any swap; deleted at the next swap. Their
     // number is tiny, and setSubScene is not called per frame.
     std::vector<TAV_Scene*> supersededScenes;
