@@ -255,18 +255,21 @@ void LoadObject::fitCopyTexture()
 
 bool LoadObject::defineCopyTexture(int neededWidthPx, int neededHeightPx)
 {
+    // A driver whose textures stop short of 1024 gets the picture's own size.
+    const int limitPx = TAV_GLLimits::maxTextureSizePx();
+    const int smallestPx = (limitPx > 0 && limitPx < kCopyTextureSizePx) ? 1 : kCopyTextureSizePx;
     const char* kind = "1024 x 1024";
     int widthPx = kCopyTextureSizePx;
     int heightPx = kCopyTextureSizePx;
-    if (neededWidthPx > kCopyTextureSizePx || neededHeightPx > kCopyTextureSizePx) {
+    if (neededWidthPx > smallestPx || neededHeightPx > smallestPx) {
         if (TAV_GLLimits::hasNonPowerOfTwoTextures()) {
             kind = "non-power-of-two";
-            widthPx = neededWidthPx;
-            heightPx = neededHeightPx;
+            widthPx = std::max(neededWidthPx, smallestPx);
+            heightPx = std::max(neededHeightPx, smallestPx);
         } else {
             kind = "next power of two";
-            widthPx = std::max(nextPowerOfTwo(neededWidthPx), kCopyTextureSizePx);
-            heightPx = std::max(nextPowerOfTwo(neededHeightPx), kCopyTextureSizePx);
+            widthPx = std::max(nextPowerOfTwo(neededWidthPx), smallestPx);
+            heightPx = std::max(nextPowerOfTwo(neededHeightPx), smallestPx);
         }
     }
     if (!TAV_GLLimits::defineTexture2D(GL_RGBA, widthPx, heightPx, GL_RGBA)) {

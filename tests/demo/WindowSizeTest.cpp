@@ -51,6 +51,10 @@ TEST(WindowSize, TheWholePictureShowsCentredWithBlackBarsThroughAWhiteFlash)
                                  "viewports 512 x 512); it is rendered at 512 x 384 and scaled up\n";
         EXPECT_EQ(c.limitPx ? 1 : 0, int(said.find(line) != std::string::npos)) << said;
         EXPECT_EQ(said.find("beyond"), said.rfind("beyond")) << said;
+        // Every texture sized by the picture exists: the frame copies' and the stretch's.
+        EXPECT_EQ(std::string::npos, said.find("Tavlen: no ")) << said;
+        EXPECT_GE(player.scene()->m_copyTextureWidthPx, TAV_Window::m_frame.picture().widthPx);
+        EXPECT_GE(player.scene()->m_copyTextureHeightPx, TAV_Window::m_frame.picture().heightPx);
         ASSERT_EQ(c.widthPx, player.width());
         ASSERT_EQ(c.heightPx, player.height());
         ASSERT_TRUE(player.playToMusicTime(11000));
