@@ -90,24 +90,24 @@ bool findFullScreenMonitor(Display* dpy, Window root, ScreenBox& monitor)
     unsigned int buttons;
     const bool pointerOnScreen =
         XQueryPointer(dpy, root, &pointerRoot, &pointerChild, &pointerX, &pointerY, &childX, &childY, &buttons);
-    const XRRMonitorInfo* chosen = &monitors.get()[0];
     const XRRMonitorInfo* primary = nullptr;
     const XRRMonitorInfo* underPointer = nullptr;
-    for (int i = count - 1; i >= 0; --i) {
+    const XRRMonitorInfo* first = nullptr;
+    for (int i = 0; i < count; ++i) {
         const XRRMonitorInfo& candidate = monitors.get()[i];
         if (candidate.width <= 0 || candidate.height <= 0)
             continue;
-        if (candidate.primary)
+        const bool holdsPointer = pointerOnScreen && pointerX >= candidate.x && pointerX < candidate.x + candidate.width
+            && pointerY >= candidate.y && pointerY < candidate.y + candidate.height;
+        if (!primary && candidate.primary)
             primary = &candidate;
-        if (pointerOnScreen && pointerX >= candidate.x && pointerX < candidate.x + candidate.width
-            && pointerY >= candidate.y && pointerY < candidate.y + candidate.height)
+        if (!underPointer && holdsPointer)
             underPointer = &candidate;
+        if (!first)
+            first = &candidate;
     }
-    if (primary)
-        chosen = primary;
-    else if (underPointer)
-        chosen = underPointer;
-    if (chosen->width <= 0 || chosen->height <= 0)
+    const XRRMonitorInfo* chosen = primary ? primary : underPointer ? underPointer : first;
+    if (!chosen)
         return false;
     monitor.xPx = chosen->x;
     monitor.yPx = chosen->y;
