@@ -4,13 +4,13 @@
 
 #include <algorithm>  // Required for: std::max()
 #include <cstdint>
-#include <cstring>    // Required for: strstr() on the extension list
+#include <cstdio>     // Required for: fprintf() of a copy texture that cannot be had
 #include <memory>
-#include <vector>
 
 #include "CowQube.h"
 #include "Particle.h"
 #include "core/TAV_Engine.h"
+#include "core/TAV_GLLimits.h"
 #include "core/TAV_Window.h"
 #include "geometry/TAV_ObjectData.h"
 #include "geometry/TAV_ObjectFactory.h"
@@ -57,15 +57,6 @@ TAV_Texture* loadClamped(const char* fileName)
     TAV_Texture* texture = TAV_PNGLoader::loadPNG(fileName, false);
     texture->setTexWrapParametri(GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
     return texture;
-}
-
-// Textures of any size: OpenGL 2.0 has them, older contexts through the extension.
-bool hasNonPowerOfTwoTextures()
-{
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    return (version && version[0] >= '2' && version[0] <= '9')
-        || (extensions && std::strstr(extensions, "GL_ARB_texture_non_power_of_two"));
 }
 
 int nextPowerOfTwo(int valuePx)
@@ -230,54 +221,72 @@ void LoadObject::fitCopyTexture()
             // full size later needs no new texture.
             TAV_FrameMapping screenFrame;
             screenFrame.fit(DisplayWidth(TAV_Window::dpy, TAV_Window::screen),
-                            DisplayHeight(TAV_Window::dpy, TAV_Window::screen));
+                            DisplayHeight(TAV_Window::dpy, TAV_Window::screen), TAV_GLLimits::largestPictureWidthPx(),
+                            TAV_GLLimits::largestPictureHeightPx());
             neededWidthPx = std::max(neededWidthPx, screenFrame.picture().widthPx);
             neededHeightPx = std::max(neededHeightPx, screenFrame.picture().heightPx);
         }
-        const char* kind = "1024 x 1024";
-        int widthPx = kCopyTextureSizePx;
-        int heightPx = kCopyTextureSizePx;
-        if (neededWidthPx > kCopyTextureSizePx || neededHeightPx > kCopyTextureSizePx) {
-            if (hasNonPowerOfTwoTextures()) {
-                kind = "non-power-of-two";
-                widthPx = std::max(neededWidthPx, m_copyTextureWidthPx);
-                heightPx = std::max(neededHeightPx, m_copyTextureHeightPx);
-            } else {
-                kind = "next power of two";
-                widthPx = std::max(nextPowerOfTwo(neededWidthPx), kCopyTextureSizePx);
-                heightPx = std::max(nextPowerOfTwo(neededHeightPx), kCopyTextureSizePx);
-            }
-        }
-        TAV_SYS_Log::getInstance()->log("/*Frame copies: %d x %d texture (%s)", widthPx, heightPx, kind);
         if (firstTime)
             glGenTextures(1, &m_copyTexture);
         glBindTexture(GL_TEXTURE_2D, m_copyTexture);
-        if (firstTime) {
-            // Defined from zeros: the texels beside the copied corner are what the linear
-            // filter blends in at the copy's edges.
-            const std::vector<unsigned char> zeros(size_t(widthPx) * size_t(heightPx) * 4, 0);
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, widthPx, heightPx, 0, GL_RGBA, GL_UNSIGNED_BYTE, zeros.data());
-        } else {
-            // A window grown beyond the screen, in the middle of the run: no buffer is made
-            // in a frame, so the new texels start undefined, and the next copy fills them.
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, widthPx, heightPx, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        }
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        m_copyTextureWidthPx = widthPx;
-        m_copyTextureHeightPx = heightPx;
+        // Whatever the texture held is gone once it is defined anew: until one succeeds,
+        // it has no size and no copy goes into it.
+        m_copyTextureWidthPx = 0;
+        m_copyTextureHeightPx = 0;
+        // The room for the screen is a nicety; the picture itself is what must fit.
+        const bool defined = defineCopyTexture(neededWidthPx, neededHeightPx)
+            || (neededWidthPx != picture.widthPx || neededHeightPx != picture.heightPx
+                ? defineCopyTexture(picture.widthPx, picture.heightPx)
+                : false);
+        if (!defined)
+            std::fprintf(stderr, "Tavlen: no texture for frame copies of %d x %d; the effects built on them stay empty\n",
+                         picture.widthPx, picture.heightPx);
     }
     // At 800 x 600: 800/1024 and 600/1024, exact in single precision.
-    const float sMax = float(picture.widthPx) / float(m_copyTextureWidthPx);
-    const float tMax = float(picture.heightPx) / float(m_copyTextureHeightPx);
+    const float sMax = m_copyTextureWidthPx > 0 ? float(picture.widthPx) / float(m_copyTextureWidthPx) : 0.0f;
+    const float tMax = m_copyTextureHeightPx > 0 ? float(picture.heightPx) / float(m_copyTextureHeightPx) : 0.0f;
     editPlane(m_copyPlane, [sMax, tMax](float& s, float& t, float&, float&) {
         s = (s > 0.0f) ? sMax : 0.0f;
         t = (t > 0.0f) ? tMax : 0.0f;
     });
     m_copiedWidthPx = picture.widthPx;
     m_copiedHeightPx = picture.heightPx;
+}
+
+bool LoadObject::defineCopyTexture(int neededWidthPx, int neededHeightPx)
+{
+    // A driver whose textures stop short of 1024 gets the picture's own size.
+    const int limitPx = TAV_GLLimits::maxTextureSizePx();
+    const int smallestPx = (limitPx > 0 && limitPx < kCopyTextureSizePx) ? 1 : kCopyTextureSizePx;
+    const char* kind = "1024 x 1024";
+    int widthPx = kCopyTextureSizePx;
+    int heightPx = kCopyTextureSizePx;
+    if (neededWidthPx > smallestPx || neededHeightPx > smallestPx) {
+        if (TAV_GLLimits::hasNonPowerOfTwoTextures()) {
+            kind = "non-power-of-two";
+            widthPx = std::max(neededWidthPx, smallestPx);
+            heightPx = std::max(neededHeightPx, smallestPx);
+        } else {
+            kind = "next power of two";
+            widthPx = std::max(nextPowerOfTwo(neededWidthPx), smallestPx);
+            heightPx = std::max(nextPowerOfTwo(neededHeightPx), smallestPx);
+        }
+    }
+    if (!TAV_GLLimits::defineTexture2D(GL_RGBA, widthPx, heightPx, GL_RGBA)) {
+        TAV_SYS_Log::getInstance()->log("/*Frame copies: no %d x %d texture (%s)", widthPx, heightPx, kind);
+        return false;
+    }
+    TAV_SYS_Log::getInstance()->log("/*Frame copies: %d x %d texture (%s)", widthPx, heightPx, kind);
+    // Zeros: the texels beside the copied corner are what the linear filter blends in at
+    // the copy's edges. Cleared in strips, so no buffer the size of the screen is made.
+    TAV_GLLimits::clearTexture2D(widthPx, heightPx);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    m_copyTextureWidthPx = widthPx;
+    m_copyTextureHeightPx = heightPx;
+    return true;
 }
 
 void LoadObject::release()

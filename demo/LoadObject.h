@@ -142,7 +142,7 @@ public:
     float m_cowAngle = 0.0f;   // degrees, turn of the LED figure in cow()
     float m_dotColor[4] = {1.0f, 0.38f, 0.08f, 1.0f};
     unsigned int m_copyTexture = 0;  // GL name of the frame-copy texture (1024 x 1024 at 800x600)
-    int m_copyTextureWidthPx = 0;    // its size
+    int m_copyTextureWidthPx = 0;    // its size; 0 x 0 while it has no storage
     int m_copyTextureHeightPx = 0;
 
 private:
@@ -153,6 +153,10 @@ private:
     // Makes m_copyTexture hold the window's picture (growing it when it is too small) and
     // points m_copyPlane's texture coordinates at exactly the copied texels.
     void fitCopyTexture();
+    // Defines the bound m_copyTexture with room for neededWidthPx x neededHeightPx (at least
+    // 1024 x 1024), cleared to zero, and records its size; false, recording none, when the
+    // driver cannot give it storage.
+    bool defineCopyTexture(int neededWidthPx, int neededHeightPx);
     int m_copiedWidthPx = 0;   // picture size m_copyPlane is set up for
     int m_copiedHeightPx = 0;
     // Whether the keyboard listener was added, so release() removes only what it added.

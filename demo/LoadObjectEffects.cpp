@@ -6,6 +6,8 @@
 
 #include <GL/gl.h>  // Required for: immediate OpenGL state, matrices and frame-buffer copies
 
+#include <algorithm>  // Required for: std::min()
+
 #include "geometry/TAV_ObjectData.h"
 #include "image/TAV_Texture.h"
 #include "math/TAV_MATH_Util.h"
@@ -51,7 +53,11 @@ void LoadObject::copyTex()
     if (picture.widthPx != m_copiedWidthPx || picture.heightPx != m_copiedHeightPx)
         fitCopyTexture();  // only after the window changed size
     glBindTexture(GL_TEXTURE_2D, m_copyTexture);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, picture.xPx, picture.yPx, picture.widthPx, picture.heightPx);
+    // Never past the texture, whatever size the driver could give it.
+    const int widthPx = std::min(picture.widthPx, m_copyTextureWidthPx);
+    const int heightPx = std::min(picture.heightPx, m_copyTextureHeightPx);
+    if (widthPx > 0 && heightPx > 0)
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, picture.xPx, picture.yPx, widthPx, heightPx);
 }
 
 void LoadObject::radialBlur()

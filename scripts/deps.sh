@@ -9,7 +9,7 @@ packages=(
   # build
   cmake g++ make pkg-config
   # engine: X11, GLX and OpenGL through Mesa, GLU, the video-mode extension, PNG
-  libx11-dev libxext-dev libxxf86vm-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
+  libx11-dev libxext-dev libxxf86vm-dev libxrandr-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
   libpng-dev
   # music: Ogg Vorbis decoding and encoding, OpenAL Soft for playback
   libvorbis-dev libopenal-dev libopenal1

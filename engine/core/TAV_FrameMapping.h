@@ -6,6 +6,9 @@
 // resolution: every quantity a scene states in design pixels (scissor boxes, frame copies,
 // point sizes) is turned into device pixels here, and nowhere else.
 // At exactly 800 x 600 the mapping is the identity, so nothing changes there.
+// Where the picture would be larger than the driver can render and copy (TAV_GLLimits), the
+// frame is rendered at the largest 4:3 size within the limit, in the lower-left corner of
+// the place it shows in, and the root scene stretches it over that place every frame.
 // A plain value; TAV_Window keeps the current one (m_frame) and refits it on every resize.
 // Device pixels count from the window's bottom-left corner, as OpenGL's do.
 #pragma once
@@ -27,18 +30,25 @@ public:
     TAV_FrameMapping();
 
     // Fits the design frame into a window of the given size. Sizes below 1 count as 1, and the
-    // picture is never smaller than 1 x 1 pixel.
-    void fit(int windowWidthPx, int windowHeightPx);
+    // picture is never smaller than 1 x 1 pixel. largestWidthPx x largestHeightPx: the
+    // largest picture the driver renders (0: no limit).
+    void fit(int windowWidthPx, int windowHeightPx, int largestWidthPx = 0, int largestHeightPx = 0);
 
     int windowWidthPx() const { return m_windowWidthPx; }
     int windowHeightPx() const { return m_windowHeightPx; }
-    // The picture: the 4:3 rectangle the design frame fills.
+    // The picture: the 4:3 rectangle the design frame is rendered into.
     const Rect& picture() const { return m_picture; }
-    // Device pixels per design pixel.
+    // Where the picture shows: the largest centred 4:3 rectangle of the window. The same as
+    // picture() unless the picture is stretched.
+    const Rect& shownPicture() const { return m_shown; }
+    // True when the picture is rendered smaller than it shows, the driver's limits being
+    // exceeded: it is then stretched from picture() over shownPicture().
+    bool isStretched() const;
+    // Device pixels per design pixel, in the rendered picture.
     float scale() const { return m_scale; }
     // True when the picture covers the whole window at scale 1 (an 800 x 600 window).
     bool isIdentity() const;
-    // True when the picture leaves part of the window uncovered.
+    // True when the shown picture leaves part of the window uncovered.
     bool hasBars() const;
 
     // A rectangle of the design frame (bottom-left origin) in device pixels. Both edges are
@@ -59,5 +69,6 @@ private:
     int m_windowWidthPx;
     int m_windowHeightPx;
     Rect m_picture;
+    Rect m_shown;
     float m_scale;
 };

@@ -2,8 +2,10 @@
 
 #include <GL/glu.h>    // Required for: gluErrorString()
 
-#include <algorithm>   // Required for: std::remove()
+#include <algorithm>   // Required for: std::remove(), std::min()
+#include <cstdio>      // Required for: fprintf() of a texture that cannot be had
 
+#include "core/TAV_GLLimits.h"   // Required for: textures checked, the largest viewport
 #include "core/TAV_Window.h"     // Required for: the design frame on the window (m_frame)
 #include "sys/TAV_SYS_Log.h"
 #include "sys/TAV_SYS_Util.h"    // Required for: the frame clock and the pacing sleep
@@ -12,6 +14,24 @@ namespace {
 
 // Double or triple buffering: after a resize every back buffer in turn gets its full clear.
 const int kResizeClearFrames = 3;
+
+// Restores the binding of GL_TEXTURE_2D, which the scene's drawing carries over between frames.
+class TextureBindingKept {
+public:
+    TextureBindingKept() { glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding); }
+    ~TextureBindingKept() { glBindTexture(GL_TEXTURE_2D, GLuint(binding)); }
+
+private:
+    GLint binding = 0;
+};
+
+int nextPowerOfTwo(int valuePx)
+{
+    int power = 1;
+    while (power < valuePx)
+        power *= 2;
+    return power;
+}
 
 // Runs `clear` with the scissor on `box`, then restores the scissor and the clear colour.
 class ScissorClear {
@@ -62,6 +82,8 @@ void TAV_RootScene::init()
 {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClearDepth(clearDepth);
+    // Before the first frame, so that frames only ever allocate after a resize.
+    fitStretchTexture();
 }
 
 void TAV_RootScene::setSubScene(TAV_Scene* scene)
@@ -135,8 +157,18 @@ void TAV_RootScene::enableMotionBlur(float time, int width, int height)
         glDeleteTextures(1, &blurTexture);
     glGenTextures(1, &blurTexture);
     glBindTexture(GL_TEXTURE_2D, blurTexture);
-    // No pixels: the first blurred frame copies into it before anything reads it.
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    // No pixels: the first blurred frame copies into it before anything reads it. Defined
+    // at the size the frames copy, which the driver must be able to hold.
+    const TAV_FrameMapping::Rect blurBox = TAV_Window::m_frame.toDevice(0, 0, width, height);
+    if (!TAV_GLLimits::defineTexture2D(GL_RGB, blurBox.widthPx, blurBox.heightPx, GL_RGB)) {
+        TAV_SYS_Log::getInstance()->log("/*Motion blur off: no %d x %d texture", blurBox.widthPx, blurBox.heightPx);
+        glDeleteTextures(1, &blurTexture);
+        blurTexture = 0;
+        blurWidthPx = 0;
+        blurHeightPx = 0;
+        motionBlurEnabled = false;
+        return;
+    }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     // Stretched with linear filtering, a repeating texture would bleed its left column into
@@ -159,10 +191,16 @@ void TAV_RootScene::update(int)
     if (TAV_Window::m_frame != lastFrame) {
         lastFrame = TAV_Window::m_frame;
         wholeClearFrames = kResizeClearFrames;
+        fitStretchTexture();
+        stretchHeld = false;
     }
     if (wholeClearFrames > 0) {
         --wholeClearFrames;
         clearOutsidePicture(true);
+    } else if (stretchHeld && TAV_Window::m_frame.isStretched()) {
+        // The stretch drew over the rendered picture; the scene goes on from what it left
+        // there (the demo's letterbox bars keep the black of its last full clear).
+        restoreRenderedPicture();
     }
     glClear(clearMask);
     glLoadIdentity();
@@ -184,6 +222,8 @@ void TAV_RootScene::update(int)
         currentScene->update(frameTimeMs);
     if (motionBlurEnabled)
         blendMotionBlur(frameTimeMs);
+    if (TAV_Window::m_frame.isStretched())
+        stretchPicture();
     if (TAV_Window::m_frame.hasBars())
         clearOutsidePicture(false);
 
@@ -208,6 +248,8 @@ TAV_RootScene::~TAV_RootScene()
     deleteSupersededScenes();
     if (blurTexture != 0)
         glDeleteTextures(1, &blurTexture);
+    if (stretchTexture != 0)
+        glDeleteTextures(1, &stretchTexture);
     m_instance = nullptr;
 }
 
@@ -225,7 +267,11 @@ TAV_RootScene::TAV_RootScene()
       blurTexture(0),
       blurWidthPx(0),
       blurHeightPx(0),
-      wholeClearFrames(0)
+      wholeClearFrames(0),
+      stretchTexture(0),
+      stretchWidthPx(0),
+      stretchHeightPx(0),
+      stretchHeld(false)
 {
     m_timelast = TAV_SYS_Util::getCurrentTimeMS();
 }
@@ -282,10 +328,118 @@ void TAV_RootScene::drawFullScreenQuad() const
     glEnd();
 }
 
+void TAV_RootScene::fitStretchTexture()
+{
+    const TAV_FrameMapping& frame = TAV_Window::m_frame;
+    const TAV_FrameMapping::Rect& rendered = frame.picture();
+    if (!frame.isStretched() || (rendered.widthPx <= stretchWidthPx && rendered.heightPx <= stretchHeightPx))
+        return;
+    int widthPx = rendered.widthPx;
+    int heightPx = rendered.heightPx;
+    if (!TAV_GLLimits::hasNonPowerOfTwoTextures()) {
+        widthPx = nextPowerOfTwo(widthPx);
+        heightPx = nextPowerOfTwo(heightPx);
+    }
+    const TextureBindingKept binding;
+    if (stretchTexture == 0)
+        glGenTextures(1, &stretchTexture);
+    glBindTexture(GL_TEXTURE_2D, stretchTexture);
+    stretchWidthPx = 0;
+    stretchHeightPx = 0;
+    // RGBA: the restore before the next frame gives the scene back its alpha too.
+    if (!TAV_GLLimits::defineTexture2D(GL_RGBA, widthPx, heightPx, GL_RGBA)) {
+        std::fprintf(stderr, "Tavlen: no %d x %d texture to scale the picture up with; it shows unscaled\n", widthPx,
+                     heightPx);
+        return;
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    stretchWidthPx = widthPx;
+    stretchHeightPx = heightPx;
+}
+
+void TAV_RootScene::stretchPicture()
+{
+    const TAV_FrameMapping& frame = TAV_Window::m_frame;
+    const TAV_FrameMapping::Rect& rendered = frame.picture();
+    if (rendered.widthPx > stretchWidthPx || rendered.heightPx > stretchHeightPx)
+        return;  // no texture: the picture stays as rendered
+    const TextureBindingKept binding;
+    glBindTexture(GL_TEXTURE_2D, stretchTexture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, rendered.xPx, rendered.yPx, rendered.widthPx, rendered.heightPx);
+    drawStretchTexture(frame.shownPicture(), GL_LINEAR);
+    stretchHeld = true;
+}
+
+void TAV_RootScene::restoreRenderedPicture() const
+{
+    // Pixel for pixel: nearest texels at their own size.
+    drawStretchTexture(TAV_Window::m_frame.picture(), GL_NEAREST);
+}
+
+void TAV_RootScene::drawStretchTexture(const TAV_FrameMapping::Rect& target, GLint filter) const
+{
+    const TAV_FrameMapping::Rect& rendered = TAV_Window::m_frame.picture();
+    // The scene's next frame starts from the state it left: all of it is put back.
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glBindTexture(GL_TEXTURE_2D, stretchTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    for (GLenum capability : {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE, GL_SCISSOR_TEST, GL_LIGHTING, GL_FOG,
+                              GL_ALPHA_TEST, GL_STENCIL_TEST, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_POLYGON_STIPPLE})
+        glDisable(capability);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    for (GLenum matrix : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+        glMatrixMode(matrix);
+        glPushMatrix();
+        glLoadIdentity();
+    }
+    glMatrixMode(GL_PROJECTION);
+    glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0);
+
+    // In tiles no larger than the largest viewport: the window may be larger still.
+    const float sMax = float(rendered.widthPx) / float(stretchWidthPx);
+    const float tMax = float(rendered.heightPx) / float(stretchHeightPx);
+    const int largestWidthPx = TAV_GLLimits::maxViewportWidthPx();
+    const int largestHeightPx = TAV_GLLimits::maxViewportHeightPx();
+    const int tileWidthPx = largestWidthPx > 0 ? std::min(largestWidthPx, target.widthPx) : target.widthPx;
+    const int tileHeightPx = largestHeightPx > 0 ? std::min(largestHeightPx, target.heightPx) : target.heightPx;
+    for (int yPx = 0; yPx < target.heightPx; yPx += tileHeightPx) {
+        const int heightPx = std::min(tileHeightPx, target.heightPx - yPx);
+        const float t0 = tMax * float(yPx) / float(target.heightPx);
+        const float t1 = tMax * float(yPx + heightPx) / float(target.heightPx);
+        for (int xPx = 0; xPx < target.widthPx; xPx += tileWidthPx) {
+            const int widthPx = std::min(tileWidthPx, target.widthPx - xPx);
+            const float s0 = sMax * float(xPx) / float(target.widthPx);
+            const float s1 = sMax * float(xPx + widthPx) / float(target.widthPx);
+            glViewport(target.xPx + xPx, target.yPx + yPx, widthPx, heightPx);
+            glBegin(GL_QUADS);
+            glTexCoord2f(s0, t0);
+            glVertex2f(0.0f, 0.0f);
+            glTexCoord2f(s1, t0);
+            glVertex2f(1.0f, 0.0f);
+            glTexCoord2f(s1, t1);
+            glVertex2f(1.0f, 1.0f);
+            glTexCoord2f(s0, t1);
+            glVertex2f(0.0f, 1.0f);
+            glEnd();
+        }
+    }
+
+    for (GLenum matrix : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+        glMatrixMode(matrix);
+        glPopMatrix();
+    }
+    glPopAttrib();
+}
+
 void TAV_RootScene::clearOutsidePicture(bool wholeWindow) const
 {
     const TAV_FrameMapping& frame = TAV_Window::m_frame;
-    const TAV_FrameMapping::Rect& picture = frame.picture();
+    const TAV_FrameMapping::Rect& picture = frame.shownPicture();
     const int windowWidthPx = frame.windowWidthPx();
     const int windowHeightPx = frame.windowHeightPx();
     const int pictureRightPx = picture.xPx + picture.widthPx;

@@ -12,7 +12,10 @@
 // Window sizes: the scene draws into the picture of TAV_Window::m_frame. Wherever the picture
 // leaves bars, they are cleared black after the scene has drawn, every frame, whatever the
 // scene cleared or drew; and for a few frames after the window changed size the whole window
-// is cleared black first, so no buffer keeps a picture of the old size.
+// is cleared black first, so no buffer keeps a picture of the old size. Where the driver's
+// limits make the picture render smaller than it shows (TAV_FrameMapping::isStretched), the
+// rendered picture is stretched over its place at the end of each frame and put back 1:1
+// before the next one, so the scene finds its picture and its OpenGL state as it left them.
 // Singleton, created by the engine; main thread only (signals never reach it directly).
 #pragma once
 
@@ -82,6 +85,14 @@ private:
     void blendMotionBlur(int frameTimeMs);
     // One quad over the unit square of the blur projection, top image row at the top.
     void drawFullScreenQuad() const;
+    // Gives the stretch texture room for the rendered picture when the picture is stretched.
+    void fitStretchTexture();
+    // Stretches the rendered picture over the place it shows in, keeping a copy of it.
+    void stretchPicture();
+    // Puts the copy back where the picture was rendered, as the scene left it.
+    void restoreRenderedPicture() const;
+    // The stretch texture's picture drawn over `target`, in tiles the viewport allows.
+    void drawStretchTexture(const TAV_FrameMapping::Rect& target, GLint filter) const;
     void deleteSupersededScenes();
     // Black over the whole window (fresh) or only over the bars beside the picture.
     void clearOutsidePicture(bool wholeWindow) const;
@@ -102,6 +113,10 @@ private:
     int blurHeightPx;
     TAV_FrameMapping lastFrame;  // the window's mapping as the previous frame found it
     int wholeClearFrames;        // frames still to clear the whole window after a resize
+    GLuint stretchTexture;       // 0 until a picture is first stretched
+    int stretchWidthPx;          // its size; 0 x 0 when it could not be allocated
+    int stretchHeightPx;
+    bool stretchHeld;            // it holds the last rendered picture, of the current size
     // Scenes handed over and superseded before any swap; deleted at the next swap. Their
     // number is tiny, and setSubScene is not called per frame.
     std::vector<TAV_Scene*> supersededScenes;

@@ -1,6 +1,7 @@
 #include "core/TAV_Window.h"
 
 #include <GL/glu.h>  // Required for: gluPerspective()
+#include <X11/extensions/Xrandr.h>  // Required for: XRRGetMonitors(), the monitors of the screen
 
 #include <cstdio>    // Required for: fprintf() of X protocol errors
 #include <cstring>   // Required for: strstr() on the GLX extension list
@@ -8,6 +9,7 @@
 #include <memory>    // Required for: std::unique_ptr of Xlib allocations
 
 #include "core/TAV_DesktopState.h"  // Required for: the desktop as found, given back at the end
+#include "core/TAV_GLLimits.h"      // Required for: the largest picture the driver renders
 #include "sys/TAV_Exception.h"
 #include "sys/TAV_SYS_Config.h"  // Required for: FULLSCREEN, DESKTOP_RESOLUTION, VSYNC
 #include "sys/TAV_SYS_Log.h"
@@ -60,6 +62,62 @@ int reportXError(Display* dpy, XErrorEvent* error)
 }
 
 XErrorHandler previousErrorHandler = nullptr;
+
+// A rectangle of the X screen, in pixels from its top-left corner.
+struct ScreenBox {
+    int xPx = 0;
+    int yPx = 0;
+    int widthPx = 0;
+    int heightPx = 0;
+};
+
+// Where the desktop has several monitors (RandR 1.5 reports them), a full-screen window
+// across all of them would sit on the bezels: it covers one, the primary, else the one that
+// holds the pointer, else the first. False with one monitor, or without RandR 1.5.
+bool findFullScreenMonitor(Display* dpy, Window root, ScreenBox& monitor)
+{
+    int firstEvent, firstError;
+    int major = 0, minor = 0;
+    if (!XRRQueryExtension(dpy, &firstEvent, &firstError) || !XRRQueryVersion(dpy, &major, &minor)
+        || (major == 1 && minor < 5) || major < 1)
+        return false;
+    int count = 0;
+    std::unique_ptr<XRRMonitorInfo, decltype(&XRRFreeMonitors)> monitors(XRRGetMonitors(dpy, root, True, &count),
+                                                                         &XRRFreeMonitors);
+    if (!monitors || count < 2)
+        return false;
+    Window pointerRoot, pointerChild;
+    int pointerX = 0, pointerY = 0, childX, childY;
+    unsigned int buttons;
+    const bool pointerOnScreen =
+        XQueryPointer(dpy, root, &pointerRoot, &pointerChild, &pointerX, &pointerY, &childX, &childY, &buttons);
+    const XRRMonitorInfo* primary = nullptr;
+    const XRRMonitorInfo* underPointer = nullptr;
+    const XRRMonitorInfo* first = nullptr;
+    for (int i = 0; i < count; ++i) {
+        const XRRMonitorInfo& candidate = monitors.get()[i];
+        if (candidate.width <= 0 || candidate.height <= 0)
+            continue;
+        const bool holdsPointer = pointerOnScreen && pointerX >= candidate.x && pointerX < candidate.x + candidate.width
+            && pointerY >= candidate.y && pointerY < candidate.y + candidate.height;
+        if (!primary && candidate.primary)
+            primary = &candidate;
+        if (!underPointer && holdsPointer)
+            underPointer = &candidate;
+        if (!first)
+            first = &candidate;
+    }
+    const XRRMonitorInfo* chosen = primary ? primary : underPointer ? underPointer : first;
+    if (!chosen)
+        return false;
+    monitor.xPx = chosen->x;
+    monitor.yPx = chosen->y;
+    monitor.widthPx = chosen->width;
+    monitor.heightPx = chosen->height;
+    TAV_SYS_Log::getInstance()->log("/*Monitor %d of %d: %dx%d+%d+%d", int(chosen - monitors.get()) + 1, count,
+                                    monitor.widthPx, monitor.heightPx, monitor.xPx, monitor.yPx);
+    return true;
+}
 
 // The name the display was opened with, for messages.
 const char* displayName()
@@ -136,7 +194,11 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
     int opcode, firstEvent, firstError;
     int vmMajor = 0, vmMinor = 0;
     m_hasDeskMode = false;
-    if (desktopResolution) {
+    // On a desktop of several monitors full screen covers one, as it is: a video mode switch
+    // would reach across all of them.
+    ScreenBox monitor;
+    const bool oneOfSeveralMonitors = m_fullscreen && findFullScreenMonitor(dpy, RootWindow(dpy, screen), monitor);
+    if (desktopResolution || oneOfSeveralMonitors) {
         log->log("/*Desktop resolution: the video mode stays as it is");
     } else if (XQueryExtension(dpy, "XFree86-VidModeExtension", &opcode, &firstEvent, &firstError)
                && XF86VidModeQueryVersion(dpy, &vmMajor, &vmMinor)) {
@@ -189,15 +251,21 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
     // From here on nothing fails: the display's state may be changed, once it is noted (the
     // guardian has noted it already, before this process existed).
     if (!m_leaveDisplaySettings)
-        TAV_DesktopState::note(dpy, switchesVideoMode());
+        TAV_DesktopState::note(dpy, switchesVideoMode() && !oneOfSeveralMonitors);
     const Window root = RootWindow(dpy, visual->screen);
     attr.colormap = XCreateColormap(dpy, root, visual->visual, AllocNone);
     attr.border_pixel = 0;
     attr.event_mask = EVENT_MASK;
 
     if (m_fullscreen) {
+        int leftPx = 0, topPx = 0;
         unsigned int widthPx, heightPx;
-        if (best >= 0 && !m_leaveDisplaySettings) {
+        if (oneOfSeveralMonitors) {
+            leftPx = monitor.xPx;
+            topPx = monitor.yPx;
+            widthPx = unsigned(monitor.widthPx);
+            heightPx = unsigned(monitor.heightPx);
+        } else if (best >= 0 && !m_leaveDisplaySettings) {
             XF86VidModeModeInfo* mode = modes.get()[best];
             XF86VidModeSwitchToMode(dpy, screen, mode);
             XF86VidModeSetViewPort(dpy, screen, 0, 0);
@@ -216,8 +284,8 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
         modes.reset();
 
         attr.override_redirect = True;
-        win = XCreateWindow(dpy, root, 0, 0, widthPx, heightPx, 0, visual->depth, InputOutput, visual->visual,
-                            CWBorderPixel | CWColormap | CWEventMask | CWOverrideRedirect, &attr);
+        win = XCreateWindow(dpy, root, leftPx, topPx, widthPx, heightPx, 0, visual->depth, InputOutput,
+                            visual->visual, CWBorderPixel | CWColormap | CWEventMask | CWOverrideRedirect, &attr);
         XWarpPointer(dpy, None, win, 0, 0, 0, 0, 0, 0);
         XMapRaised(dpy, win);
         XGrabKeyboard(dpy, win, True, GrabModeAsync, GrabModeAsync, CurrentTime);
@@ -239,6 +307,7 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
     }
 
     glXMakeCurrent(dpy, win, ctx);
+    TAV_GLLimits::read();
     setSwapInterval(synchronised);
 
     Window geometryRoot;
@@ -288,7 +357,21 @@ void TAV_Window::resizeWin()
 {
     if (m_height == 0)
         m_height = 1;
-    m_frame.fit(int(m_width), int(m_height));
+    const TAV_FrameMapping previous = m_frame;
+    m_frame.fit(int(m_width), int(m_height), TAV_GLLimits::largestPictureWidthPx(),
+                TAV_GLLimits::largestPictureHeightPx());
+    // Said once per size: a driver that cannot render the picture at the screen's own
+    // resolution gives a softer picture, and whoever wonders why should find out.
+    if (m_frame.isStretched() && m_frame != previous) {
+        const TAV_FrameMapping::Rect& shown = m_frame.shownPicture();
+        const TAV_FrameMapping::Rect& rendered = m_frame.picture();
+        std::fprintf(stderr,
+                     "Tavlen: a %d x %d picture is beyond this OpenGL driver's limits (textures %d, viewports "
+                     "%d x %d); it is rendered at %d x %d and scaled up\n",
+                     shown.widthPx, shown.heightPx, TAV_GLLimits::maxTextureSizePx(),
+                     TAV_GLLimits::maxViewportWidthPx(), TAV_GLLimits::maxViewportHeightPx(), rendered.widthPx,
+                     rendered.heightPx);
+    }
     m_frame.applyViewport();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

@@ -9,8 +9,11 @@
 // Displays without the XFree86 video-mode extension (Xvfb, many nested or remote servers)
 // get no mode switch and no mode restore: full screen then covers the screen as it is.
 // DESKTOP_RESOLUTION=1 asks for that on every display: full screen at the desktop's own size,
-// without any video-mode change. At any window size scenes see their 800 x 600 design frame
-// through m_frame (TAV_FrameMapping): the largest centred 4:3 picture, black bars around it.
+// without any video-mode change. On a desktop of several monitors (RandR 1.5) full screen
+// covers one, the primary or else the pointer's, at its own position and size, and the video
+// mode is never switched. At any window size scenes see their 800 x 600 design frame
+// through m_frame (TAV_FrameMapping): the largest centred 4:3 picture, black bars around it,
+// rendered no larger than the driver's limits allow (TAV_GLLimits, read here).
 // Buffer swaps wait for the display's refresh (GLX swap control) unless VSYNC is exactly 0.
 // Main thread only.
 //
@@ -29,12 +32,13 @@ public:
     // Opens the display and the window; `bits` is unused (the visual decides the depth).
     // FULLSCREEN=1 (the default) in app.cfg asks for full screen: the video mode of exactly
     // width x height if the display offers it, else the desktop mode, with override-redirect
-    // and both grabs. Anything else gives a normal window of width x height named `title`.
+    // and both grabs; on several monitors, one monitor as it is. Anything else gives a normal window of width x height named `title`.
     // Returns true; throws TAV_Exception* (DISPLAY_UNAVAILABLE) when the display, a visual or
     // the context cannot be had.
     static bool createWin(const char* title, int width, int height, int bits);
-    // Refits m_frame to m_width x m_height (a height of 0 counts as 1), sets the viewport to
-    // its picture and a 45-degree perspective of the design frame's 4:3 aspect.
+    // Refits m_frame to m_width x m_height (a height of 0 counts as 1) within the driver's
+    // limits, sets the viewport to its picture and a 45-degree perspective of the design
+    // frame's 4:3 aspect. A picture over the limits is said once on stderr.
     static void resizeWin();
     // Shows the normal pointer or the invisible one.
     static void showCursor(bool show);

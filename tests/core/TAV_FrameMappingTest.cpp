@@ -42,4 +42,46 @@ TEST(FrameMapping, TheDesignFrameFitsCentredAndItsRectanglesMeetOnTheScreen)
     }
 }
 
+// Beyond the driver's limits the picture renders at the largest 4:3 size within them, in the
+// lower-left corner of the place it shows in; below them nothing changes.
+TEST(FrameMapping, BeyondTheDriversLimitsThePictureRendersSmallerInTheCornerOfItsPlace)
+{
+    struct Case {
+        int windowWidth, windowHeight, largestWidth, largestHeight;
+        int shownX, shownY, shownWidth, shownHeight;
+        int width, height;  // rendered, at the shown place's origin
+    };
+    const Case cases[] = {
+        {1920, 1080, 16384, 16384, 240, 0, 1440, 1080, 1440, 1080},
+        {1280, 1024, 512, 512, 0, 32, 1280, 960, 512, 384},
+        {800, 600, 512, 512, 0, 0, 800, 600, 512, 384},
+        {7680, 4320, 4096, 4096, 960, 0, 5760, 4320, 4096, 3072},
+        {7680, 4320, 16384, 1536, 960, 0, 5760, 4320, 2048, 1536},  // only the viewport's height
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.windowWidth << "x" << c.windowHeight << " within " << c.largestWidth
+                                        << "x" << c.largestHeight);
+        TAV_FrameMapping frame;
+        frame.fit(c.windowWidth, c.windowHeight, c.largestWidth, c.largestHeight);
+        const TAV_FrameMapping::Rect& shown = frame.shownPicture();
+        EXPECT_EQ(c.shownX, shown.xPx);
+        EXPECT_EQ(c.shownY, shown.yPx);
+        EXPECT_EQ(c.shownWidth, shown.widthPx);
+        EXPECT_EQ(c.shownHeight, shown.heightPx);
+        EXPECT_EQ(c.shownX, frame.picture().xPx);
+        EXPECT_EQ(c.shownY, frame.picture().yPx);
+        EXPECT_EQ(c.width, frame.picture().widthPx);
+        EXPECT_EQ(c.height, frame.picture().heightPx);
+        EXPECT_EQ(c.width != c.shownWidth, frame.isStretched());
+        EXPECT_FALSE(frame.isIdentity() && frame.isStretched());
+        // Scenes draw into the rendered picture: the design frame's far corner is its corner.
+        const TAV_FrameMapping::Rect whole = frame.toDevice(0, 0, 800, 600);
+        EXPECT_EQ(c.shownX + c.width, whole.xPx + whole.widthPx);
+        EXPECT_EQ(c.shownY + c.height, whole.yPx + whole.heightPx);
+        TAV_FrameMapping unlimited;
+        unlimited.fit(c.windowWidth, c.windowHeight);
+        EXPECT_EQ(frame.isStretched(), frame != unlimited);
+    }
+}
+
 }  // namespace

@@ -1,11 +1,13 @@
 // The demo in windows of other sizes than its 800x600 design frame: the whole frame shows as
 // the largest centred 4:3 picture, drawn at the window's resolution, with black bars; also
-// after the window is resized while the demo plays.
+// after the window is resized while the demo plays, and on a driver whose limits are below
+// the picture's size (rendered smaller, scaled up to the same place).
 #include <gtest/gtest.h>
 
 #include "DemoTestSupport.h"
 
 #include "LoadObject.h"
+#include "core/TAV_GLLimits.h"
 #include "core/TAV_Window.h"
 
 #include <string>
@@ -17,6 +19,7 @@ struct SizeCase {
     int widthPx, heightPx;            // the window the player opens
     int resizedWidthPx, resizedHeightPx;  // 0: no resize; else resized before the checked frame
     int pictureX, pictureY, pictureWidth, pictureHeight;  // where the 4:3 picture must land
+    int limitPx = 0;  // the driver's limits as the test pretends them; 0: its own
 };
 
 bool isBlack(uint32_t rgba) { return (rgba & 0xffffff00u) == 0; }
@@ -30,15 +33,30 @@ TEST(WindowSize, TheWholePictureShowsCentredWithBlackBarsThroughAWhiteFlash)
         {"1600x1200_twice", 1600, 1200, 0, 0, 0, 0, 1600, 1200},
         {"320x240_small", 320, 240, 0, 0, 0, 0, 320, 240},
         {"800x600_resized_to_1000x600", 800, 600, 1000, 600, 100, 0, 800, 600},
+        // Rendered at 512 x 384 and scaled up 2.5 times.
+        {"1280x1024_over_a_limit_of_512", 1280, 1024, 0, 0, 0, 32, 1280, 960, 512},
     };
     for (const SizeCase& c : cases) {
         SCOPED_TRACE(c.name);
+        TAV_GLLimits::m_testLimitPx = c.limitPx;
+        testing::internal::CaptureStderr();
         // Long frames: the pre-roll passes in a few of them.
         // A resized window must change the frame, as in the program: that one is drawn in it.
         const std::unique_ptr<DemoPlayer> started = demotest::startPlayer(
             500.0, c.widthPx, c.heightPx, c.resizedWidthPx ? DemoPlayer::IN_WINDOW : DemoPlayer::OFF_SCREEN);
+        TAV_GLLimits::m_testLimitPx = 0;
+        const std::string said = testing::internal::GetCapturedStderr();
         ASSERT_TRUE(started);
         DemoPlayer& player = *started;
+        // One line says why the picture is soft; none where nothing is over a limit.
+        const std::string line = "Tavlen: a 1280 x 960 picture is beyond this OpenGL driver's limits (textures 512, "
+                                 "viewports 512 x 512); it is rendered at 512 x 384 and scaled up\n";
+        EXPECT_EQ(c.limitPx ? 1 : 0, int(said.find(line) != std::string::npos)) << said;
+        EXPECT_EQ(said.find("beyond"), said.rfind("beyond")) << said;
+        // Every texture sized by the picture exists: the frame copies' and the stretch's.
+        EXPECT_EQ(std::string::npos, said.find("Tavlen: no ")) << said;
+        EXPECT_GE(player.scene()->m_copyTextureWidthPx, TAV_Window::m_frame.picture().widthPx);
+        EXPECT_GE(player.scene()->m_copyTextureHeightPx, TAV_Window::m_frame.picture().heightPx);
         ASSERT_EQ(c.widthPx, player.width());
         ASSERT_EQ(c.heightPx, player.height());
         ASSERT_TRUE(player.playToMusicTime(11000));
@@ -57,15 +75,17 @@ TEST(WindowSize, TheWholePictureShowsCentredWithBlackBarsThroughAWhiteFlash)
         const int right = c.pictureX + c.pictureWidth - 1;
         const int middleX = c.pictureX + c.pictureWidth / 2;
         const int middleY = c.pictureY + c.pictureHeight / 2;
-        const int bandBottom = c.pictureY + int(44.0f * scale + 0.5f);
-        const int bandTop = c.pictureY + int(556.0f * scale + 0.5f) - 1;
+        // A picture scaled up blends its edges inside over a few pixels.
+        const int blendPx = c.limitPx ? 2 : 0;
+        const int bandBottom = c.pictureY + int(44.0f * scale + 0.5f) + blendPx;
+        const int bandTop = c.pictureY + int(556.0f * scale + 0.5f) - 1 - blendPx;
         EXPECT_TRUE(isWhite(player.pixel(left, middleY)));
         EXPECT_TRUE(isWhite(player.pixel(right, middleY)));
         EXPECT_TRUE(isWhite(player.pixel(middleX, bandBottom)));
         EXPECT_TRUE(isWhite(player.pixel(middleX, bandTop)));
         // The band's own bars, inside the picture.
-        EXPECT_TRUE(isBlack(player.pixel(middleX, bandBottom - 1)));
-        EXPECT_TRUE(isBlack(player.pixel(middleX, bandTop + 1)));
+        EXPECT_TRUE(isBlack(player.pixel(middleX, bandBottom - 1 - 2 * blendPx)));
+        EXPECT_TRUE(isBlack(player.pixel(middleX, bandTop + 1 + 2 * blendPx)));
         // The window's bars, where there are any.
         const int windowWidth = c.resizedWidthPx ? c.resizedWidthPx : c.widthPx;
         const int windowHeight = c.resizedHeightPx ? c.resizedHeightPx : c.heightPx;
