@@ -159,6 +159,11 @@ EMSCRIPTEN_KEEPALIVE double tavlen_music_clock_ms(void)
     return FSOUND_Web_LastClockMs();
 }
 
+EMSCRIPTEN_KEEPALIVE double tavlen_music_clock_at_ms(void)
+{
+    return FSOUND_Web_LastReadingAtMs();
+}
+
 EMSCRIPTEN_KEEPALIVE const uint8_t* tavlen_read_frame(void)
 {
     const size_t bytes = size_t(TAV_Window::m_width) * size_t(TAV_Window::m_height) * 4;
