@@ -595,13 +595,6 @@ void applyMinFilter(GLuint name)
     emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, real);
 }
 
-}  // namespace
-
-// ---------------------------------------------------------------------------------------
-// TAV_WebGL
-
-namespace {
-
 // The program, its uniforms and the streaming buffers: made once per page.
 bool createProgram()
 {
@@ -661,6 +654,9 @@ bool createProgram()
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TAV_WebGL
 
 bool TAV_WebGL::start()
 {
