@@ -133,7 +133,7 @@
       status = -1;
     }
     if (status !== 0) {
-      const reason = status === -1 ? '' : Module.UTF8ToString(Module._tavlen_error());
+      const reason = status === -1 ? '' : Module.ccall('tavlen_error', 'string', [], []);
       fail(reason || 'The demo could not start.');
       return;
     }
