@@ -66,6 +66,8 @@ test('the start screen comes up without a console error', async () => {
   assert.equal(await page.title(), 'Tavlen');
   assert.ok(await page.$eval('#notice', (notice) => /flash/.test(notice.textContent)));
   assert.deepEqual(problems, []);
+  const readyMs = await page.evaluate(() => performance.getEntriesByName('tavlen-ready')[0].startTime);
+  console.log(`Play button ${readyMs.toFixed(0)} ms after opening the page`);
 });
 
 test('Play starts the frames and a running AudioContext', async () => {
@@ -78,6 +80,9 @@ test('Play starts the frames and a running AudioContext', async () => {
     await new Promise((resolve) => setTimeout(resolve, 500));
     return { count: window.audioContexts.length, state: context?.state, advancedS: context?.currentTime - before };
   });
+  const firstFrameMs = await page.evaluate(() => performance.getEntriesByName('tavlen-first-frame')[0].startTime
+    - performance.getEntriesByName('tavlen-play')[0].startTime);
+  console.log(`first frame ${firstFrameMs.toFixed(0)} ms after Play`);
   assert.ok(audio.count >= 1, 'no AudioContext');
   assert.equal(audio.state, 'running');
   assert.ok(audio.advancedS > 0.2, `the audio clock advanced ${audio.advancedS} s in 0.5 s`);
