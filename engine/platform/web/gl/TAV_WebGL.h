@@ -1,0 +1,21 @@
+// TAV_WebGL: the fixed-function layer of the browser build: the OpenGL 1.x calls declared in
+// this folder's GL/gl.h and GL/glu.h, drawn with one shader program on WebGL 2.
+//
+// It keeps what WebGL does not: the three matrix stacks, the current colour, texture
+// coordinate and normal, glBegin/glEnd, client vertex arrays (glInterleavedArrays), one-light
+// lighting with materials, sphere-map texture generation, the GL_TEXTURE_2D enable and smooth
+// points. Vertex data goes through one streaming buffer, allocated once at start.
+// The window (TAV_Window) calls start() once the canvas's context is current and endFrame()
+// after each frame. Main thread only.
+#pragma once
+
+class TAV_WebGL {
+public:
+    // Compiles the program and allocates the buffers; the state is GL's initial one. Returns
+    // false (with the reason in failure()) when WebGL refuses the program.
+    static bool start();
+    // Makes the frame opaque: the canvas has an alpha channel (frame copies into RGBA
+    // textures need it) that the page must not see through.
+    static void endFrame();
+    static const char* failure();
+};

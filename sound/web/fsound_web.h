@@ -1,0 +1,8 @@
+// What the browser build's music calls tell the page beyond fsound.h: the last reading of
+// the music clock, for the demo-time display and the sync measurement. Main thread only.
+#pragma once
+
+// The value FSOUND_Stream_GetTime returned last (0 before any reading).
+int FSOUND_Web_LastTimeMs();
+// The same reading before it was rounded down to whole milliseconds.
+double FSOUND_Web_LastClockMs();
