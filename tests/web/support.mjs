@@ -46,14 +46,14 @@ export async function serve(siteFolder) {
 // Root needs --no-sandbox; SwiftShader gives WebGL without a GPU (--use-gl=swiftshader
 // would give none); without the background-networking switches Chromium keeps trying to
 // reach its services through the closed network and fills the log.
-export async function launchChromium() {
+export async function launchChromium(extraArgs = []) {
   const profile = mkdtempSync(join(tmpdir(), 'tavlen-chromium-'));
   const browser = await puppeteer.launch({
     executablePath: '/usr/bin/chromium',
     headless: true,
     args: ['--headless=new', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
       '--no-first-run', '--disable-background-networking', '--disable-component-update',
-      '--disable-sync', `--user-data-dir=${profile}`],
+      '--disable-sync', `--user-data-dir=${profile}`, ...extraArgs],
     protocolTimeout: 240000,
   });
   const close = browser.close.bind(browser);
@@ -66,8 +66,8 @@ export async function launchChromium() {
 
 // A page at the given viewport (device pixel ratio 1) that keeps every console error, page
 // error and failed request in `problems`, and every AudioContext the site makes in
-// window.audioContexts.
-export async function openPage(browser, url, width, height) {
+// window.audioContexts; it has loaded when the Play button shows, unless told not to wait.
+export async function openPage(browser, url, width, height, { waitForPlay = true, beforeLoading } = {}) {
   const page = await browser.newPage();
   const problems = [];
   page.on('console', (message) => {
@@ -87,8 +87,10 @@ export async function openPage(browser, url, width, height) {
     };
   });
   await page.setViewport({ width, height, deviceScaleFactor: 1 });
+  await beforeLoading?.(page);
   await page.goto(url);
-  await page.waitForSelector('#play:not([hidden])', { timeout: 120000 });
+  if (waitForPlay)
+    await page.waitForSelector('#play:not([hidden])', { timeout: 120000 });
   return { page, problems };
 }
 
