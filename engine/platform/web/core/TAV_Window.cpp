@@ -76,6 +76,7 @@ bool TAV_Window::createWin(const char*, int width, int height, int)
     }
     TAV_IO_LNX_XEvent::listen();
     emscripten_set_canvas_element_size(CANVAS, width, height);
+    TAV_WebGL::endFrame();  // a new size clears the drawing buffer, as presenting does
     m_width = unsigned(width);
     m_height = unsigned(height);
     resizeWin();
@@ -107,6 +108,7 @@ void TAV_Window::applyPendingResize()
         return;
     if (unsigned(m_pendingWidthPx) != m_width || unsigned(m_pendingHeightPx) != m_height) {
         emscripten_set_canvas_element_size(CANVAS, m_pendingWidthPx, m_pendingHeightPx);
+        TAV_WebGL::endFrame();
         m_width = unsigned(m_pendingWidthPx);
         m_height = unsigned(m_pendingHeightPx);
         resizeWin();

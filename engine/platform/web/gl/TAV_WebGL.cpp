@@ -199,7 +199,25 @@ struct State {
     std::vector<unsigned char> lastUpload;
     int lastUploadOffset = -1;
     GLenum lastUploadFormat = 0;
-    bool matricesDirty = true;
+    // The drawing buffer's alpha must read 1 everywhere, as on the desktop's alpha-less
+    // visual; the browser clears it to 0 after presenting each frame.
+    bool alphaFillPending = true;
+    bool modelviewDirty = true;
+    bool projectionDirty = true;
+    bool textureDirty = true;
+    // What WebGL was last given, so that a draw sends only what changed: a swarm of sprites
+    // drawn one by one then costs a matrix and a draw call each.
+    struct Sent {
+        int lighting = -1, sphereMap = -1, texturing = -1, smoothPoints = -1;
+        float pointSize = -1.0f;
+        float color[4] = {-1, -1, -1, -1};
+        float texCoord[2] = {-1e30f, -1e30f};
+        float normal[3] = {-1e30f, -1e30f, -1e30f};
+        bool colorArray = true, texCoordArray = true, normalArray = true;
+        int arrayOffset = -1;      // offset and format the attribute pointers point at
+        GLenum arrayFormat = 0;
+        bool normalMatrixStale = true;
+    } sent;
     const char* failure = "";
 };
 
@@ -207,6 +225,29 @@ State& state()
 {
     static State instance;
     return instance;
+}
+
+// Sets the drawing buffer's alpha to 1, once per frame before its first clear, draw or copy.
+// Alpha writes are masked off for good (glColorMask), so it stays 1 for the whole frame.
+void fillAlphaIfPending()
+{
+    State& s = state();
+    if (!s.alphaFillPending)
+        return;
+    s.alphaFillPending = false;
+    const GLboolean scissor = emscripten_glIsEnabled(GL_SCISSOR_TEST);
+    GLfloat clear[4];
+    emscripten_glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    GLboolean mask[4];
+    emscripten_glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+    emscripten_glDisable(GL_SCISSOR_TEST);
+    emscripten_glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+    emscripten_glClearColor(0, 0, 0, 1);
+    emscripten_glClear(GL_COLOR_BUFFER_BIT);
+    emscripten_glColorMask(mask[0], mask[1], mask[2], GL_FALSE);
+    emscripten_glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    if (scissor)
+        emscripten_glEnable(GL_SCISSOR_TEST);
 }
 
 void noteUnsupported(const char* what, unsigned value)
@@ -227,11 +268,18 @@ void noteUnsupported(const char* what, unsigned value)
 Matrix& current()
 {
     State& s = state();
-    s.matricesDirty = true;
     switch (s.matrixMode) {
-    case GL_PROJECTION: return s.projection[s.projectionTop];
-    case GL_TEXTURE: return s.texture[s.textureTop];
-    default: return s.modelview[s.modelviewTop];
+    case GL_PROJECTION: s.projectionDirty = true; return s.projection[s.projectionTop];
+    case GL_TEXTURE: s.textureDirty = true; return s.texture[s.textureTop];
+    default: s.modelviewDirty = true; return s.modelview[s.modelviewTop];
+    }
+}
+
+void sendInt(GLint location, int& sent, int value)
+{
+    if (sent != value) {
+        emscripten_glUniform1i(location, value);
+        sent = value;
     }
 }
 
@@ -291,22 +339,38 @@ void applyState(bool points)
 {
     State& s = state();
     const Uniforms& u = s.uniforms;
-    if (s.matricesDirty) {
-        const Matrix& mv = s.modelview[s.modelviewTop];
+    State::Sent& sent = s.sent;
+    const bool lit = s.lighting && s.light0;
+    const bool sphereMap = s.texturing && s.genS && s.genT;
+    const Matrix& mv = s.modelview[s.modelviewTop];
+    if (s.modelviewDirty) {
         emscripten_glUniformMatrix4fv(u.modelview, 1, GL_FALSE, mv.m);
-        emscripten_glUniformMatrix4fv(u.projection, 1, GL_FALSE, s.projection[s.projectionTop].m);
-        emscripten_glUniformMatrix4fv(u.textureMatrix, 1, GL_FALSE, s.texture[s.textureTop].m);
+        s.modelviewDirty = false;
+        sent.normalMatrixStale = true;
+    }
+    // Normals matter only to lighting and sphere maps; the inverse is skipped otherwise.
+    if (sent.normalMatrixStale && (lit || sphereMap)) {
         float n[9];
         normalMatrix(mv, n);
         emscripten_glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, n);
-        s.matricesDirty = false;
+        sent.normalMatrixStale = false;
     }
-    const bool lit = s.lighting && s.light0;
-    emscripten_glUniform1i(u.lighting, lit);
-    emscripten_glUniform1i(u.sphereMap, s.texturing && s.genS && s.genT);
-    emscripten_glUniform1i(u.texturing, s.texturing);
-    emscripten_glUniform1i(u.smoothPoints, points && s.smoothPoints);
-    emscripten_glUniform1f(u.pointSize, s.pointSizePx);
+    if (s.projectionDirty) {
+        emscripten_glUniformMatrix4fv(u.projection, 1, GL_FALSE, s.projection[s.projectionTop].m);
+        s.projectionDirty = false;
+    }
+    if (s.textureDirty) {
+        emscripten_glUniformMatrix4fv(u.textureMatrix, 1, GL_FALSE, s.texture[s.textureTop].m);
+        s.textureDirty = false;
+    }
+    sendInt(u.lighting, sent.lighting, lit);
+    sendInt(u.sphereMap, sent.sphereMap, sphereMap);
+    sendInt(u.texturing, sent.texturing, s.texturing);
+    sendInt(u.smoothPoints, sent.smoothPoints, points && s.smoothPoints);
+    if (points && sent.pointSize != s.pointSizePx) {
+        emscripten_glUniform1f(u.pointSize, s.pointSizePx);
+        sent.pointSize = s.pointSizePx;
+    }
     if (lit) {
         emscripten_glUniform4fv(u.lightPosition, 1, s.lightPosition);
         emscripten_glUniform4fv(u.lightAmbient, 1, s.lightAmbient);
@@ -340,19 +404,30 @@ int stream(const void* data, int bytes)
     return offset;
 }
 
+// An attribute that no array feeds takes the current value: a constant vertex attribute.
+void constantAttribute(GLuint attrib, bool& fromArray, float* sent, const float* value, int components)
+{
+    if (fromArray) {
+        emscripten_glDisableVertexAttribArray(attrib);
+        fromArray = false;
+    } else if (std::memcmp(sent, value, components * sizeof(float)) == 0) {
+        return;
+    }
+    std::memcpy(sent, value, components * sizeof(float));
+    float v[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    std::memcpy(v, value, components * sizeof(float));
+    emscripten_glVertexAttrib4f(attrib, v[0], v[1], v[2], v[3]);
+}
+
 void setConstantAttributes(bool hasTexCoord, bool hasNormal)
 {
     State& s = state();
-    emscripten_glDisableVertexAttribArray(ATTRIB_COLOR);
-    emscripten_glVertexAttrib4f(ATTRIB_COLOR, s.color[0], s.color[1], s.color[2], s.color[3]);
-    if (!hasTexCoord) {
-        emscripten_glDisableVertexAttribArray(ATTRIB_TEXCOORD);
-        emscripten_glVertexAttrib4f(ATTRIB_TEXCOORD, s.texCoord[0], s.texCoord[1], 0.0f, 1.0f);
-    }
-    if (!hasNormal) {
-        emscripten_glDisableVertexAttribArray(ATTRIB_NORMAL);
-        emscripten_glVertexAttrib4f(ATTRIB_NORMAL, s.normal[0], s.normal[1], s.normal[2], 1.0f);
-    }
+    State::Sent& sent = s.sent;
+    constantAttribute(ATTRIB_COLOR, sent.colorArray, sent.color, s.color, 4);
+    if (!hasTexCoord)
+        constantAttribute(ATTRIB_TEXCOORD, sent.texCoordArray, sent.texCoord, s.texCoord, 2);
+    if (!hasNormal)
+        constantAttribute(ATTRIB_NORMAL, sent.normalArray, sent.normal, s.normal, 3);
 }
 
 void pointer(GLuint attrib, int components, int strideBytes, int offsetBytes)
@@ -403,11 +478,20 @@ bool bindClientArray(int first, int count)
         s.lastUploadFormat = s.array.format;
     }
     setConstantAttributes(layout.texCoord > 0, layout.normal > 0);
-    if (layout.texCoord)
+    State::Sent& sent = s.sent;
+    if (sent.arrayOffset == offset && sent.arrayFormat == s.array.format)
+        return true;  // the pointers are where this draw needs them
+    if (layout.texCoord) {
         pointer(ATTRIB_TEXCOORD, 2, strideBytes, offset);
-    if (layout.normal)
+        sent.texCoordArray = true;
+    }
+    if (layout.normal) {
         pointer(ATTRIB_NORMAL, 3, strideBytes, offset + layout.texCoord * 4);
+        sent.normalArray = true;
+    }
     pointer(ATTRIB_POSITION, layout.position, strideBytes, offset + (layout.texCoord + layout.normal) * 4);
+    sent.arrayOffset = offset;
+    sent.arrayFormat = s.array.format;
     return true;
 }
 
@@ -536,23 +620,16 @@ bool TAV_WebGL::start()
     emscripten_glGenBuffers(1, &s.indexBuffer);
     emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, s.indexBuffer);
     emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER, INDEX_STREAM_BYTES, nullptr, GL_STREAM_DRAW);
-    s.matricesDirty = true;
+    s.modelviewDirty = s.projectionDirty = s.textureDirty = true;
+    s.sent = State::Sent();
+    emscripten_glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+    s.alphaFillPending = true;
     return true;
 }
 
 void TAV_WebGL::endFrame()
 {
-    GLboolean scissor = emscripten_glIsEnabled(GL_SCISSOR_TEST);
-    GLfloat clear[4];
-    emscripten_glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    emscripten_glDisable(GL_SCISSOR_TEST);
-    emscripten_glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
-    emscripten_glClearColor(0, 0, 0, 1);
-    emscripten_glClear(GL_COLOR_BUFFER_BIT);
-    emscripten_glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    emscripten_glClearColor(clear[0], clear[1], clear[2], clear[3]);
-    if (scissor)
-        emscripten_glEnable(GL_SCISSOR_TEST);
+    state().alphaFillPending = true;
 }
 
 const char* TAV_WebGL::failure()
@@ -674,12 +751,16 @@ void glEnd(void)
     }
     if (count == 0)
         return;
+    fillAlphaIfPending();
     const int offset = stream(s.immediate.data(), count * int(sizeof(ImmediateVertex)));
     const int stride = sizeof(ImmediateVertex);
     pointer(ATTRIB_POSITION, 4, stride, offset + offsetof(ImmediateVertex, position));
     pointer(ATTRIB_TEXCOORD, 2, stride, offset + offsetof(ImmediateVertex, texCoord));
     pointer(ATTRIB_NORMAL, 3, stride, offset + offsetof(ImmediateVertex, normal));
     pointer(ATTRIB_COLOR, 4, stride, offset + offsetof(ImmediateVertex, color));
+    State::Sent& sent = s.sent;
+    sent.colorArray = sent.texCoordArray = sent.normalArray = true;
+    sent.arrayOffset = -1;
     applyState(mode == GL_POINTS);
     emscripten_glDrawArrays(mode == GL_QUADS ? GL_TRIANGLES : mode, 0, count);
     // The current colour of the last glColor stays what later client arrays draw with.
@@ -748,11 +829,10 @@ void glPushMatrix(void)
 void glPopMatrix(void)
 {
     State& s = state();
-    s.matricesDirty = true;
     switch (s.matrixMode) {
-    case GL_PROJECTION: if (s.projectionTop > 0) --s.projectionTop; break;
-    case GL_TEXTURE: if (s.textureTop > 0) --s.textureTop; break;
-    default: if (s.modelviewTop > 0) --s.modelviewTop; break;
+    case GL_PROJECTION: if (s.projectionTop > 0) --s.projectionTop; s.projectionDirty = true; break;
+    case GL_TEXTURE: if (s.textureTop > 0) --s.textureTop; s.textureDirty = true; break;
+    default: if (s.modelviewTop > 0) --s.modelviewTop; s.modelviewDirty = true; break;
     }
 }
 
@@ -822,6 +902,7 @@ void glInterleavedArrays(GLenum format, GLsizei stride, const void* data)
 
 void glDrawArrays(GLenum mode, GLint first, GLsizei count)
 {
+    fillAlphaIfPending();
     if (count <= 0 || !bindClientArray(first, count))
         return;
     applyState(mode == GL_POINTS);
@@ -830,6 +911,7 @@ void glDrawArrays(GLenum mode, GLint first, GLsizei count)
 
 void glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices)
 {
+    fillAlphaIfPending();
     State& s = state();
     if (count <= 0 || type != GL_UNSIGNED_INT) {
         if (count > 0)
@@ -903,6 +985,32 @@ void glTexGeni(GLenum, GLenum pname, GLint param)
 {
     if (pname != GL_TEXTURE_GEN_MODE || param != GL_SPHERE_MAP)
         noteUnsupported("texture generation mode", unsigned(param));
+}
+
+void glClear(GLbitfield mask)
+{
+    fillAlphaIfPending();
+    emscripten_glClear(mask);
+}
+
+// The desktop's visual has no alpha channel: alpha stays 1 and is never written.
+void glColorMask(GLboolean red, GLboolean green, GLboolean blue, GLboolean)
+{
+    emscripten_glColorMask(red, green, blue, GL_FALSE);
+}
+
+void glCopyTexSubImage2D(GLenum target, GLint level, GLint xOffset, GLint yOffset, GLint x, GLint y, GLsizei width,
+                         GLsizei height)
+{
+    fillAlphaIfPending();
+    emscripten_glCopyTexSubImage2D(target, level, xOffset, yOffset, x, y, width, height);
+}
+
+void glCopyTexImage2D(GLenum target, GLint level, GLenum internalFormat, GLint x, GLint y, GLsizei width,
+                      GLsizei height, GLint border)
+{
+    fillAlphaIfPending();
+    emscripten_glCopyTexImage2D(target, level, internalFormat, x, y, width, height, border);
 }
 
 void glPointSize(GLfloat size) { state().pointSizePx = size; }

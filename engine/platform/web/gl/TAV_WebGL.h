@@ -14,8 +14,10 @@ public:
     // Compiles the program and allocates the buffers; the state is GL's initial one. Returns
     // false (with the reason in failure()) when WebGL refuses the program.
     static bool start();
-    // Makes the frame opaque: the canvas has an alpha channel (frame copies into RGBA
-    // textures need it) that the page must not see through.
+    // Marks the end of a frame. The canvas has an alpha channel (WebGL copies frames into
+    // RGBA textures only from one), which the layer keeps at 1 as on the desktop's alpha-less
+    // visual: alpha writes are always masked, and the browser's clear after presenting is
+    // answered by one alpha fill before the next frame's first clear or draw.
     static void endFrame();
     static const char* failure();
 };

@@ -9,6 +9,7 @@
 
 #include "core/TAV_Window.h"   // Required for: the pending resize
 #include "io/TAV_IO_Keyboard.h"
+#include "io/TAV_IO_WebKeys.h"     // Required for: DOM key names to key codes
 #include "io/TAV_IO_Mouse.h"
 
 namespace {
@@ -43,7 +44,7 @@ EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void*)
     // Held keys give one press and one release, as with auto-repeat off on X.
     if (event->repeat)
         return EM_FALSE;
-    const int code = TAV_IO_LNX_XEvent::translateKey(event->key);
+    const int code = TAV_IO_WebKeys::translate(event->key);
     if (code != 0)
         enqueue(eventType == EMSCRIPTEN_EVENT_KEYDOWN ? KEY_PRESS : KEY_RELEASE, code, 0, 0);
     // Not consumed: the page's own keys (full screen, Play) still see it.

@@ -18,9 +18,4 @@ public:
     static void listen();
     // Dispatches every queued event, then the coalesced motion, then a pending resize.
     static void processEvents();
-
-    // The engine key code of a DOM KeyboardEvent.key: the character it types as a signed
-    // 8-bit value ('q' 113, 'Q' 81), Escape 27, Enter 13, or for keys without a character the
-    // X keysym the desktop build reports (F1 65470, ArrowUp 65362); 0 for keys it does not know.
-    static int translateKey(const char* domKey);
 };

@@ -1,6 +1,4 @@
-// The DOM key names turned into the engine's key codes (TAV_IO_LNX_XEvent::translateKey).
-// Kept apart from the pump so the table is plain C++ that the desktop tests can check.
-#include "io/TAV_IO_LNX_XEvent.h"
+#include "io/TAV_IO_WebKeys.h"
 
 #include <cstring>  // Required for: strcmp(), strlen()
 
@@ -25,7 +23,7 @@ const int KEYSYM_F1 = 0xFFBE;
 
 }  // namespace
 
-int TAV_IO_LNX_XEvent::translateKey(const char* domKey)
+int TAV_IO_WebKeys::translate(const char* domKey)
 {
     if (domKey == nullptr || domKey[0] == '\0')
         return 0;
