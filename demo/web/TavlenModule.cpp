@@ -25,6 +25,7 @@
 #include "fsound.h"
 #include "fsound_web.h"
 #include "sys/TAV_Exception.h"
+#include "io/TAV_IO_LNX_XEvent.h"
 
 namespace {
 
@@ -70,9 +71,20 @@ void noteDemoTime()
     LoadObject* scene = currentScene();
     if (scene == nullptr)
         return;
-    g_demoTimeMs = scene->musicStarted() ? LoadObject::PRE_ROLL_MS + FSOUND_Web_LastTimeMs() : scene->m_loadTime;
+    g_demoTimeMs = scene->m_musicStarted ? 6000 + FSOUND_Web_LastTimeMs() : scene->m_loadTime;
 }
 
+// The engine's one frame, until TAV_Engine::step() lands: root update, event pump, swap,
+// scene switch, in the desktop loop's order.
+bool tempStep()
+{
+    TAV_RootScene* root = TAV_RootScene::getInstance();
+    root->update(0);
+    TAV_IO_LNX_XEvent::processEvents();
+    glXSwapBuffers(nullptr, 0);
+    root->swap();
+    return root->getSubScene() != nullptr;
+}
 }  // namespace
 
 extern "C" {
@@ -86,7 +98,7 @@ EMSCRIPTEN_KEEPALIVE int tavlen_start(void)
     try {
         TAV_Window::resize(g_widthPx, g_heightPx);
         if (g_deterministicFrameMs > 0.0) {
-            g_player = new DemoPlayer(g_deterministicFrameMs, g_widthPx, g_heightPx, DemoPlayer::IN_WINDOW);
+            g_player = new DemoPlayer(g_deterministicFrameMs, g_widthPx, g_heightPx);
         } else {
             TAV_Engine::getInstance();
             // The root scene owns the demo from here on and shows it at the end of the first
@@ -107,7 +119,7 @@ EMSCRIPTEN_KEEPALIVE int tavlen_frame(void)
         return 0;
     bool goesOn = false;
     try {
-        goesOn = g_player != nullptr ? g_player->step() : TAV_Engine::getInstance()->step();
+        goesOn = g_player != nullptr ? g_player->step() : tempStep();
     } catch (TAV_Exception* e) {
         fail(e);
         return 0;
@@ -145,6 +157,11 @@ EMSCRIPTEN_KEEPALIVE int tavlen_demo_time_ms(void)
 EMSCRIPTEN_KEEPALIVE double tavlen_music_clock_ms(void)
 {
     return FSOUND_Web_LastClockMs();
+}
+
+EMSCRIPTEN_KEEPALIVE double tavlen_music_clock_at_ms(void)
+{
+    return FSOUND_Web_LastReadingAtMs();
 }
 
 EMSCRIPTEN_KEEPALIVE const uint8_t* tavlen_read_frame(void)

@@ -78,20 +78,22 @@ void SoundStream::pump(int maxPieces)
 
 int SoundStream::timeMs()
 {
-    m_lastClockMs = readClockMs();
+    // The music is fed first, so the reading is taken as close as can be to its return.
+    if (m_played && !isSilent())
+        pump(2);
+    m_lastReadingAtMs = emscripten_get_now();
+    m_lastClockMs = readClockMs(m_lastReadingAtMs);
     return int(m_lastClockMs);
 }
 
-double SoundStream::readClockMs()
+double SoundStream::readClockMs(double nowMs)
 {
     if (!m_played)
         return 0.0;
-    const double nowMs = emscripten_get_now();
     if (isSilent() || !m_device->isRunning()) {
         // Silent, or held by the browser: real time from play(), so the demo goes on.
         return m_clock.follow(toNs(nowMs), nowMs - m_playStartMs);
     }
-    pump(2);
     const double positionMs = (m_device->audibleTimeSec(nowMs) - m_startSec) * 1000.0;
     if (positionMs <= 0.0 && !m_clock.isRunning())
         return 0.0;

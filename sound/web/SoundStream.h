@@ -43,12 +43,14 @@ public:
     int timeMs();
     // The last value of timeMs() before it was rounded down to whole milliseconds.
     double lastClockMs() const { return m_lastClockMs; }
+    // When that reading was taken, in the page's performance.now() milliseconds.
+    double lastReadingAtMs() const { return m_lastReadingAtMs; }
     // Decodes and schedules up to `maxPieces` pieces of the track, while less than the
     // look-ahead is scheduled.
     void pump(int maxPieces);
 
 private:
-    double readClockMs();
+    double readClockMs(double nowMs);
 
     // About 186 ms at 44.1 kHz: a piece decodes in a few milliseconds, so one or two a frame
     // keep up without a hitch.
@@ -73,4 +75,5 @@ private:
     long m_scheduledFrames = 0;   // frames of the track handed to the context so far
     SmoothClock m_clock;
     double m_lastClockMs = 0.0;
+    double m_lastReadingAtMs = 0.0;
 };

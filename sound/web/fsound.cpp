@@ -13,6 +13,7 @@
 #include "SoundDevice.h"  // Required for: SoundDevice
 #include "SoundStream.h"  // Required for: SoundStream
 
+#include <emscripten/emscripten.h>  // Required for: emscripten_get_now()
 #include <emscripten/eventloop.h>  // Required for: emscripten_set_interval()
 
 #include <algorithm>  // Required for: std::find_if
@@ -37,6 +38,7 @@ struct SoundLibrary {
     long timer = 0;
     int lastTimeMs = 0;
     double lastClockMs = 0.0;
+    double lastReadingAtMs = 0.0;
 
     bool hasOutput() const { return device != nullptr && device->isOpen(); }
 
@@ -50,6 +52,7 @@ struct SoundLibrary {
         initialised = false;
         lastTimeMs = 0;
         lastClockMs = 0.0;
+        lastReadingAtMs = 0.0;
     }
 };
 
@@ -141,12 +144,14 @@ int FSOUND_Stream_GetTime(FSOUND_STREAM* stream)
         if (stream != nullptr)
             stream->pump(2);
         sound.lastClockMs = sound.lastTimeMs = sound.manualTimeMs;
+        sound.lastReadingAtMs = emscripten_get_now();
         return sound.manualTimeMs;
     }
     if (stream == nullptr)
         return 0;
     sound.lastTimeMs = stream->timeMs();
     sound.lastClockMs = stream->lastClockMs();
+    sound.lastReadingAtMs = stream->lastReadingAtMs();
     return sound.lastTimeMs;
 }
 
@@ -158,6 +163,11 @@ int FSOUND_Web_LastTimeMs()
 double FSOUND_Web_LastClockMs()
 {
     return library().lastClockMs;
+}
+
+double FSOUND_Web_LastReadingAtMs()
+{
+    return library().lastReadingAtMs;
 }
 
 bool FSOUND_Stream_Close(FSOUND_STREAM* stream)

@@ -6,3 +6,5 @@
 int FSOUND_Web_LastTimeMs();
 // The same reading before it was rounded down to whole milliseconds.
 double FSOUND_Web_LastClockMs();
+// When that reading was taken, in the page's performance.now() milliseconds (0 before any).
+double FSOUND_Web_LastReadingAtMs();

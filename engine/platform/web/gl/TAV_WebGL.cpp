@@ -119,13 +119,14 @@ uniform sampler2D u_texture;
 uniform bool u_texturing;
 uniform bool u_smoothPoints;
 uniform float u_pointSize;
+uniform float u_lod;            // the level to sample, or negative for the usual choice
 in vec4 v_color;
 in vec2 v_texCoord;
 out vec4 fragColor;
 void main() {
     vec4 color = v_color;
     if (u_texturing)
-        color *= texture(u_texture, v_texCoord);
+        color *= u_lod >= 0.0 ? textureLod(u_texture, v_texCoord, u_lod) : texture(u_texture, v_texCoord);
     if (u_smoothPoints) {
         // Coverage of a disc of the point's diameter, one pixel of soft edge.
         float distancePx = length(gl_PointCoord - vec2(0.5)) * u_pointSize;
@@ -140,7 +141,7 @@ void main() {
 
 struct Uniforms {
     GLint modelview, projection, textureMatrix, normalMatrix;
-    GLint lighting, sphereMap, pointSize, smoothPoints, texturing, texture;
+    GLint lighting, sphereMap, pointSize, smoothPoints, texturing, texture, lod;
     GLint lightPosition, lightAmbient, lightDiffuse, lightSpecular;
     GLint baseColor, matAmbient, matDiffuse, matSpecular, shininess;
 };
@@ -184,6 +185,13 @@ struct State {
 
     ClientArray array;
     GLenum immediateMode = 0;
+    // GL_TEXTURE_BASE_LEVEL with a non-mipmap minification filter, per texture name: the
+    // level the shader samples explicitly (-1: none). WebGL could take the base level
+    // itself, but the browser then rebuilds the texture's storage at every change, which
+    // the demo's logo makes sixteen times a frame.
+    GLuint boundTexture = 0;
+    std::vector<int> sampledLevel;
+    std::vector<GLint> minFilter;  // the filter the caller set, per texture name
     std::vector<ImmediateVertex> immediate;
     int unpackAlignment = 4;
 
@@ -210,6 +218,7 @@ struct State {
     struct Sent {
         int lighting = -1, sphereMap = -1, texturing = -1, smoothPoints = -1;
         float pointSize = -1.0f;
+        float lod = -2.0f;
         float color[4] = {-1, -1, -1, -1};
         float texCoord[2] = {-1e30f, -1e30f};
         float normal[3] = {-1e30f, -1e30f, -1e30f};
@@ -367,6 +376,11 @@ void applyState(bool points)
     sendInt(u.sphereMap, sent.sphereMap, sphereMap);
     sendInt(u.texturing, sent.texturing, s.texturing);
     sendInt(u.smoothPoints, sent.smoothPoints, points && s.smoothPoints);
+    const float lod = s.texturing && s.boundTexture < s.sampledLevel.size() ? float(s.sampledLevel[s.boundTexture]) : -1.0f;
+    if (sent.lod != lod) {
+        emscripten_glUniform1f(u.lod, lod);
+        sent.lod = lod;
+    }
     if (points && sent.pointSize != s.pointSizePx) {
         emscripten_glUniform1f(u.pointSize, s.pointSizePx);
         sent.pointSize = s.pointSizePx;
@@ -553,6 +567,34 @@ GLint webInternalFormat(GLint internalFormat, GLenum format)
     return internalFormat;
 }
 
+bool isMipmapFilter(GLint filter)
+{
+    return filter == GL_NEAREST_MIPMAP_NEAREST || filter == GL_LINEAR_MIPMAP_NEAREST
+        || filter == GL_NEAREST_MIPMAP_LINEAR || filter == GL_LINEAR_MIPMAP_LINEAR;
+}
+
+// Makes room for texture name `name` in the per-texture tables.
+void track(GLuint name)
+{
+    State& s = state();
+    if (name >= s.sampledLevel.size()) {
+        s.sampledLevel.resize(name + 1, -1);
+        s.minFilter.resize(name + 1, GL_NEAREST_MIPMAP_LINEAR);  // GL's initial filter
+    }
+}
+
+// The filter WebGL gets for the bound texture: one that samples a chosen level when the
+// shader picks it, else the caller's.
+void applyMinFilter(GLuint name)
+{
+    State& s = state();
+    const GLint wanted = s.minFilter[name];
+    GLint real = wanted;
+    if (s.sampledLevel[name] >= 0)
+        real = wanted == GL_NEAREST ? GL_NEAREST_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_NEAREST;
+    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, real);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -568,6 +610,8 @@ bool TAV_WebGL::start()
     for (Matrix& m : s.texture)
         m = IDENTITY;
     s.immediate.reserve(IMMEDIATE_CAPACITY);
+    s.sampledLevel.reserve(256);
+    s.minFilter.reserve(256);
     s.lastUpload.reserve(64 * 1024);
 
     const GLuint vertex = compile(GL_VERTEX_SHADER, VERTEX_SHADER);
@@ -601,6 +645,7 @@ bool TAV_WebGL::start()
     u.smoothPoints = emscripten_glGetUniformLocation(p, "u_smoothPoints");
     u.texturing = emscripten_glGetUniformLocation(p, "u_texturing");
     u.texture = emscripten_glGetUniformLocation(p, "u_texture");
+    u.lod = emscripten_glGetUniformLocation(p, "u_lod");
     u.lightPosition = emscripten_glGetUniformLocation(p, "u_lightPosition");
     u.lightAmbient = emscripten_glGetUniformLocation(p, "u_lightAmbient");
     u.lightDiffuse = emscripten_glGetUniformLocation(p, "u_lightDiffuse");
@@ -1023,12 +1068,54 @@ void glPolygonMode(GLenum, GLenum mode)
 void glHint(GLenum, GLenum) {}
 void glClearDepth(GLclampd depth) { emscripten_glClearDepthf(float(depth)); }
 
+void glBindTexture(GLenum target, GLuint texture)
+{
+    if (target == GL_TEXTURE_2D) {
+        state().boundTexture = texture;
+        track(texture);
+    }
+    emscripten_glBindTexture(target, texture);
+}
+
+void glDeleteTextures(GLsizei count, const GLuint* textures)
+{
+    State& s = state();
+    for (GLsizei i = 0; i < count; ++i) {
+        if (textures[i] < s.sampledLevel.size()) {
+            s.sampledLevel[textures[i]] = -1;
+            s.minFilter[textures[i]] = GL_NEAREST_MIPMAP_LINEAR;
+        }
+        if (textures[i] == s.boundTexture)
+            s.boundTexture = 0;
+    }
+    emscripten_glDeleteTextures(count, textures);
+}
+
 void glTexParameteri(GLenum target, GLenum pname, GLint param)
 {
+    State& s = state();
     // Desktop GL's GL_CLAMP mixes in the border colour, which the demo never sets (black):
     // clamping to the edge texel is the nearest WebGL offers.
     if (param == GL_CLAMP)
         param = GL_CLAMP_TO_EDGE;
+    if (target == GL_TEXTURE_2D && s.boundTexture != 0) {
+        const GLuint name = s.boundTexture;
+        if (pname == GL_TEXTURE_MIN_FILTER) {
+            s.minFilter[name] = param;
+            if (isMipmapFilter(param))
+                s.sampledLevel[name] = -1;
+            applyMinFilter(name);
+            return;
+        }
+        // A base level under a plain filter picks the one image shown: the shader samples it.
+        if (pname == GL_TEXTURE_BASE_LEVEL && !isMipmapFilter(s.minFilter[name])) {
+            const bool wasSampled = s.sampledLevel[name] >= 0;
+            s.sampledLevel[name] = param;
+            if (!wasSampled)
+                applyMinFilter(name);
+            return;
+        }
+    }
     emscripten_glTexParameteri(target, pname, param);
 }
 
