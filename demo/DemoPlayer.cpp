@@ -1,7 +1,6 @@
 #include "DemoPlayer.h"
 
-#include <GL/gl.h>   // Required for: glReadPixels()
-#include <GL/glx.h>  // Required for: glXSwapBuffers()
+#include <GL/gl.h>  // Required for: glReadPixels()
 
 #include <cmath>  // Required for: floor()
 
@@ -10,7 +9,6 @@
 #include "core/TAV_Engine.h"
 #include "core/TAV_RootScene.h"
 #include "core/TAV_Window.h"
-#include "io/TAV_IO_LNX_XEvent.h"
 #include "sys/TAV_SYS_Config.h"
 #include "sys/TAV_SYS_Util.h"
 
@@ -38,11 +36,9 @@ unsigned int playerClockMs()
     return static_cast<unsigned int>(wholeMs(g_clockMs));
 }
 
-const int kPreRollMs = 6000;  // the frame that finds this much pre-roll starts the music
-
 }  // namespace
 
-DemoPlayer::DemoPlayer(double frameTimeMs, int widthPx, int heightPx)
+DemoPlayer::DemoPlayer(double frameTimeMs, int widthPx, int heightPx, Target target)
     : frameStepMs(frameTimeMs), widthPx(widthPx), heightPx(heightPx), frameBuffer(size_t(widthPx) * size_t(heightPx) * 4)
 {
     g_clockMs = 0.0;
@@ -52,7 +48,9 @@ DemoPlayer::DemoPlayer(double frameTimeMs, int widthPx, int heightPx)
     FSOUND_SetManualClock(true);
     FSOUND_SetManualTime(0);
 
-    // A window of the size asked for, whatever app.cfg says; frames as fast as they render.
+    // Frames of the size asked for, whatever app.cfg says, kept for reading back; as fast as
+    // they render.
+    TAV_Window::m_readBack = TAV_Window::m_offscreen = target == OFF_SCREEN;
     TAV_SYS_Config* config = TAV_SYS_Config::getInstance();
     config->setKey("XRES", widthPx);
     config->setKey("YRES", heightPx);
@@ -67,75 +65,64 @@ DemoPlayer::DemoPlayer(double frameTimeMs, int widthPx, int heightPx)
         TAV_Engine::m_instance = nullptr;
         TAV_SYS_Util::setClock(nullptr);
         FSOUND_SetManualClock(false);
+        TAV_Window::m_readBack = TAV_Window::m_offscreen = false;
         throw;
     }
     TAV_RootScene::getInstance()->setSubScene(sceneCurrent);
 
-    // The engine's first pass draws no scene; its scene switch makes the demo current.
-    TAV_RootScene::getInstance()->update(0);
-    framePending = true;
-    finishFrame();
+    // The engine's first frame draws no scene; its scene switch makes the demo current.
+    TAV_Engine::getInstance()->step();
 }
 
 DemoPlayer::~DemoPlayer()
 {
-    // The program's own way out: exit, a last pass that deletes the scene, then the engine.
+    // The program's own way out: exit, the frame that honours it (the scene is hidden and
+    // deleted there), then the engine.
     if (!exitRequested) {
         TAV_Engine::getInstance()->exit();
-        exitRequested = true;
-        framePending = true;
+        TAV_Engine::getInstance()->step();
     }
-    if (framePending)
-        finishFrame();
     delete TAV_Engine::m_instance;
     TAV_Engine::m_instance = nullptr;
     TAV_SYS_Util::setClock(nullptr);
     FSOUND_SetManualClock(false);
+    TAV_Window::m_readBack = TAV_Window::m_offscreen = false;
 }
 
 bool DemoPlayer::step()
 {
-    TAV_RootScene* root = TAV_RootScene::getInstance();
-    // An exit asked for between two frames (a key event a test sent itself) takes effect at
-    // the end of a frame, as in the engine's loop.
-    if (!exitRequested && root->getSubScene() == nullptr) {
-        exitRequested = true;
-        framePending = true;
-    }
-    if (framePending)
-        finishFrame();
     if (exitRequested)
         return false;
 
     const int frameTimeMs = nextFrameTimeMs();
     g_clockMs = g_clockBaseMs + double(++g_framesSinceBase) * frameStepMs;
     // The music clock: 0 on the frame that starts the music, then the frame time added.
-    const bool musicReadNow = sceneCurrent->m_musicStarted || sceneCurrent->m_loadTime >= kPreRollMs;
-    if (musicReadNow) {
+    if (sceneCurrent->readsMusicNextFrame()) {
         if (forcedMusicMs >= 0)
             musicMs = forcedMusicMs;
         else
-            musicMs = sceneCurrent->m_musicStarted ? musicMs + frameTimeMs : 0;
+            musicMs = sceneCurrent->musicStarted() ? musicMs + frameTimeMs : 0;
         forcedMusicMs = -1;
         FSOUND_SetManualTime(musicMs);
     }
 
-    root->update(0);
-    framePending = true;
+    TAV_Engine::getInstance()->step();
     ++frames;
-    // The timeline's exit leaves no scene pending; the frame's end deletes it.
-    if (root->getSubScene() == nullptr)
+    // An exit asked for by this frame, its events or before it: the frame's scene switch has
+    // deleted the scene.
+    if (TAV_RootScene::getInstance()->getSubScene() == nullptr) {
         exitRequested = true;
+        sceneCurrent = nullptr;
+    }
     return !exitRequested;
 }
 
 bool DemoPlayer::playToMusicTime(int musicTimeMs)
 {
     while (!exitRequested) {
-        const bool musicReadNext = sceneCurrent->m_musicStarted || sceneCurrent->m_loadTime >= kPreRollMs;
-        if (musicReadNext) {
-            const int next = sceneCurrent->m_musicStarted ? musicMs + nextFrameTimeMs() : 0;
-            if (sceneCurrent->m_musicStarted && musicMs >= musicTimeMs)
+        if (sceneCurrent->readsMusicNextFrame()) {
+            const int next = sceneCurrent->musicStarted() ? musicMs + nextFrameTimeMs() : 0;
+            if (sceneCurrent->musicStarted() && musicMs >= musicTimeMs)
                 return false;  // already there or past it
             if (next >= musicTimeMs) {
                 forcedMusicMs = musicTimeMs;
@@ -171,7 +158,7 @@ void DemoPlayer::setFrameTimeMs(double frameTimeMs)
 const std::vector<uint8_t>& DemoPlayer::readFrame()
 {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
+    glReadBuffer(TAV_Window::frameReadBuffer());
     glReadPixels(0, 0, widthPx, heightPx, GL_RGBA, GL_UNSIGNED_BYTE, frameBuffer.data());
     return frameBuffer;
 }
@@ -180,21 +167,7 @@ uint32_t DemoPlayer::pixel(int x, int y) const
 {
     uint8_t p[4] = {0, 0, 0, 0};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
+    glReadBuffer(TAV_Window::frameReadBuffer());
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
-
-void DemoPlayer::finishFrame()
-{
-    TAV_IO_LNX_XEvent::processEvents();
-    glXSwapBuffers(TAV_Window::dpy, TAV_Window::win);
-    TAV_RootScene* root = TAV_RootScene::getInstance();
-    // An exit asked for by this frame or its key events: the scene switch deletes the scene.
-    if (root->getSubScene() == nullptr) {
-        exitRequested = true;
-        sceneCurrent = nullptr;
-    }
-    root->swap();
-    framePending = false;
 }

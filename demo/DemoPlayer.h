@@ -1,12 +1,13 @@
 // DemoPlayer: the whole demo without real time, for tests and developer tools.
 //
-// It builds the engine (in a window of the given size, 800x600 unless asked otherwise, with
-// unsynchronised swaps) and the demo scene exactly as the program does, and runs the
-// engine's frame loop one pass at a time: root-scene update, event pump,
-// buffer swap, scene switch. Only the two clocks are replaced: every frame lasts a fixed
-// frame time (fractions carry over, so 1000/60 gives 16, 17, 17, ...), and the music
-// position starts at 0 on the frame that starts the music and advances by the same frame
-// time. A frame can be read back after step() and before the next one.
+// It builds the engine (with unsynchronised swaps) and the demo scene exactly as the program
+// does, and drives the engine's own one-frame step, TAV_Engine::step(). Only the two clocks
+// are replaced, through the engine's clock and the sound layer's manual clock: every frame
+// lasts a fixed frame time (fractions carry over, so 1000/60 gives 16, 17, 17, ...), and the
+// music position starts at 0 on the frame that starts the music and advances by the same
+// frame time. Frames are drawn off the screen, into a framebuffer of exactly the size asked
+// for (800x600 unless asked otherwise), so a frame can be read back after step() whatever
+// the display, its window manager or other windows do.
 //
 // One player at a time per process; it owns the engine while it lives and deletes it in the
 // orderly way the program entry does. Run it in the folder that holds data/.
@@ -19,16 +20,23 @@ class LoadObject;
 
 class DemoPlayer {
 public:
-    // Creates the engine in a window of widthPx x heightPx and the scene, and runs the
+    // Creates the engine drawing widthPx x heightPx frames and the scene, and runs the
     // engine's first frame, after which the scene is current. Throws TAV_Exception* when the
     // scene cannot be built.
-    explicit DemoPlayer(double frameTimeMs = 20.0, int widthPx = WIDTH, int heightPx = HEIGHT);
+    // IN_WINDOW draws and swaps frames in the window as the program does, and reads them back
+    // from the back buffer after the swap, which llvmpipe keeps (GLX does not promise it): for
+    // tests of the window's own behaviour, such as a resize while the demo plays.
+    enum Target { OFF_SCREEN, IN_WINDOW };
+    explicit DemoPlayer(double frameTimeMs = 20.0, int widthPx = WIDTH, int heightPx = HEIGHT,
+                        Target target = OFF_SCREEN);
     ~DemoPlayer();
     DemoPlayer(const DemoPlayer&) = delete;
     DemoPlayer& operator=(const DemoPlayer&) = delete;
 
-    // Draws one frame of the demo. Returns false when the demo has asked to exit, during
-    // this frame or before (then nothing is drawn).
+    // Draws one frame of the demo: one engine step. Returns false when the demo has exited:
+    // during this frame (which was still drawn and can be read) or before (then nothing is
+    // drawn). An exit asked for between two frames is honoured by the next one, as in the
+    // engine's loop.
     bool step();
     // Plays frames until one whose music time is exactly musicTimeMs has been drawn; that
     // frame still lasts the fixed frame time (music and frame clocks are never in lockstep
@@ -53,7 +61,7 @@ public:
     // Frames drawn since the scene became current.
     int frameCount() const { return frames; }
 
-    // Size of the window, and so of every frame read back.
+    // Size of every frame read back.
     int width() const { return widthPx; }
     int height() const { return heightPx; }
 
@@ -67,9 +75,6 @@ public:
     static constexpr int HEIGHT = 600;
 
 private:
-    // Completes the frame drawn last: event pump, buffer swap, scene switch.
-    void finishFrame();
-
     LoadObject* sceneCurrent = nullptr;
     double frameStepMs;
     int widthPx;
@@ -77,7 +82,6 @@ private:
     int musicMs = -1;
     int forcedMusicMs = -1;     // music time of the next frame, when set
     int frames = 0;
-    bool framePending = false;
     bool exitRequested = false;
     std::vector<uint8_t> frameBuffer;
 };

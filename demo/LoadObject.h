@@ -41,6 +41,21 @@ public:
     // Escape (27) ends the demo at the end of the current frame; other keys are ignored.
     virtual void keyPressed(int key) override;
 
+    // --- The demo's times, for the drivers (the players, the capture, the tools) ---------
+    // Frame time of pre-roll: 2000 ms of nothing, then the loading strip; the first frame that
+    // finds this much starts the music.
+    static constexpr int PRE_ROLL_MS = 6000;
+    // The closing's clock starts where the music sections end (sectionStartMs(SECTION_COUNT))
+    // and counts frame time; the demo exits on the frame that finds it at this value.
+    static constexpr int CLOSING_END_MS = 67000;
+    // The whole run in demo time: pre-roll, then music and closing on one continued clock.
+    static constexpr int RUN_LENGTH_MS = PRE_ROLL_MS + CLOSING_END_MS;
+    // Whether the music has been started (by the frame after the pre-roll).
+    bool musicStarted() const { return m_musicStarted; }
+    // Whether the next frame reads the music's position: the frame that starts it and every
+    // frame after. A driver with its own music clock sets it before such a frame.
+    bool readsMusicNextFrame() const { return m_musicStarted || m_loadTime >= PRE_ROLL_MS; }
+
     // --- The section table, for tests and tools -----------------------------------------
     // Music sections; the number SECTION_COUNT itself stands for the closing.
     static constexpr int SECTION_COUNT = 45;
@@ -122,7 +137,7 @@ public:
     int m_loadTime = 0;        // ms of frame time summed during the pre-roll
     int m_chessTime = 0;       // ms, clock of chess()
     int m_dateTime = 0;        // ms, clock of date()
-    int m_endTime = 52743;     // ms, closing clock; the demo exits when it reaches 67000
+    int m_endTime = 52743;     // ms, closing clock; the demo exits when it reaches CLOSING_END_MS
     bool m_musicStarted = false;
     float m_cowAngle = 0.0f;   // degrees, turn of the LED figure in cow()
     float m_dotColor[4] = {1.0f, 0.38f, 0.08f, 1.0f};

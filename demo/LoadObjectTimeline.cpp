@@ -18,9 +18,9 @@
 
 namespace {
 
-// Pre-roll, in ms of frame time: nothing until 2000, the loading strip until 6000.
+// Pre-roll, in ms of frame time: nothing until 2000, the loading strip until PRE_ROLL_MS.
 const int kEmptyPreRollMs = 2000;
-const int kPreRollMs = 6000;
+const int kPreRollMs = LoadObject::PRE_ROLL_MS;
 
 // The letterbox band, set again every music frame.
 const int kBandBottomPx = 44;
@@ -36,7 +36,7 @@ const int kSectionStartMs[] = {
     29250, 30000, 30750, 31500, 32250, 33000, 33750, 34500, 35250, 36000, 36750, 37500,
     38250, 39000, 39750, 40500, 41250, 41618, 42743, 44743, 46743, 52743};
 static_assert(std::size(kSectionStartMs) == LoadObject::SECTION_COUNT + 1, "45 sections and the closing");
-const int kClosingEndMs = 67000;  // limit of m_endTime
+const int kClosingEndMs = LoadObject::CLOSING_END_MS;  // limit of m_endTime
 
 // Section 41's black flash restarts on these three hits, 375 ms apart.
 const int kHitMs[3] = {41618, 41993, 42368};

@@ -6,7 +6,12 @@
 // message is then printed on stderr. Either way the engine is deleted first, which gives the
 // display back as it was found. A guardian process (TAV_Guardian) gives it back when the demo
 // dies in a way no code of its own can answer (SIGKILL, a crash, its X connection closed),
-// and then exits with 128 + the signal number, or with the demo's own status.
+// and then exits with 128 + the signal number, or with the demo's own status
+// (TAVLEN_GUARDIAN=0 in the environment runs without it). An app.cfg that exists but cannot
+// be read is named in one line on stderr; its settings then take their defaults.
+#include <unistd.h> // Required for: getcwd()
+
+#include <climits>  // Required for: PATH_MAX
 #include <cstdio>   // Required for: fprintf()
 #include <memory>   // Required for: std::unique_ptr of the caught exception
 #include <string>
@@ -16,9 +21,18 @@
 #include "core/TAV_Guardian.h"
 #include "core/TAV_RootScene.h"  // Required for: the demo scene's hand-over below
 #include "sys/TAV_Exception.h"
+#include "sys/TAV_SYS_Config.h"  // Required for: the settings file that cannot be read
 
 int main()
 {
+    // Settings that cannot be read count as missing, and the defaults apply; a user whose
+    // settings seem to do nothing learns why. Said once, before the guardian forks.
+    if (const char* reason = TAV_SYS_Config::unreadableReason("app.cfg")) {
+        char folder[PATH_MAX];
+        std::fprintf(stderr, "tavlen: %s/app.cfg cannot be read (%s); the default settings apply\n",
+                     getcwd(folder, sizeof(folder)) ? folder : ".", reason);
+    }
+
     // First of all, before anything touches the display. The guardian process never returns
     // from here; this process goes on as the demo.
     TAV_Guardian::guard();

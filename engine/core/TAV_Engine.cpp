@@ -62,19 +62,24 @@ TAV_Engine::~TAV_Engine()
     restoreSignalHandlers();
 }
 
+bool TAV_Engine::step()
+{
+    TAV_RootScene* root = TAV_RootScene::getInstance();
+    root->update(0);
+    msgHandling();
+    // The signal handler cannot safely touch the root scene: this is where its request
+    // becomes the same orderly exit the exit key asks for, within this very frame.
+    if (m_exitSignalled)
+        exit();
+    swapBuffers();
+    // After the swap, so a scene is never deleted while its frame is still being presented.
+    root->swap();
+    return running;
+}
+
 int TAV_Engine::run()
 {
-    running = true;
-    TAV_RootScene* root = TAV_RootScene::getInstance();
-    while (running) {
-        root->update(0);
-        msgHandling();
-        // The signal handler cannot safely touch the root scene: this is where its request
-        // becomes the same orderly exit the exit key asks for, within this very frame.
-        if (m_exitSignalled)
-            exit();
-        swapBuffers();
-        root->swap();
+    while (step()) {
     }
     return 0;
 }
@@ -92,7 +97,7 @@ void TAV_Engine::signalHandler(int)
 }
 
 TAV_Engine::TAV_Engine()
-    : running(false)
+    : running(true)
 {
     // First of all: from here on a signal can no longer kill the program half-way, with the
     // display in a changed state; it is honoured in the first frame instead.
@@ -139,6 +144,9 @@ void TAV_Engine::msgHandling()
 
 void TAV_Engine::swapBuffers()
 {
+    // A frame drawn for reading back stays where it was drawn; the window shows nothing.
+    if (TAV_Window::m_readBack)
+        return;
     // Also for a single-buffered visual, where it flushes.
     glXSwapBuffers(TAV_Window::dpy, TAV_Window::win);
 }

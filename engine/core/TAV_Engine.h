@@ -1,9 +1,13 @@
 // TAV_Engine: the engine singleton: start-up, the frame loop and the orderly stop.
 //
 // The constructor routes the termination signals to signalHandler, opens the window
-// (TAV_Window) and prepares the root scene; run() drives frames until exit() is asked for
-// (by a key handler, the demo's timeline or a signal); the destructor deletes every engine
-// service and gives the display back as it was found (desktop mode, auto-repeat).
+// (TAV_Window) and prepares the root scene; step() is one frame and run() repeats it until
+// exit() is asked for (by a key handler, the demo's timeline or a signal); the destructor
+// deletes every engine service and gives the display back as it was found.
+// The frame's order lives in step() alone. Every driver steps it: run() for the program, the
+// deterministic player for tests and tools, the browser's animation callback. A driver that
+// needs other time replaces the clocks (TAV_SYS_Util::setClock for frame time, the sound
+// layer's manual clock for the music), never the loop.
 // Signals: the handler only stores a flag of type volatile sig_atomic_t. The loop turns it
 // into exit() after the frame's events, so a signal at any moment, also during start-up
 // before the loop runs, ends the program like the exit key does.
@@ -21,11 +25,16 @@ public:
     static TAV_Engine* getInstance();
     virtual ~TAV_Engine();
 
-    // Frames until exit(): root update, events, buffer swap, scene switch. Returns 0.
+    // One frame: root-scene update, event pump (key handlers run here), a signalled exit
+    // taken up, buffer swap, scene switch. Returns false once the frame has honoured an exit
+    // (the scene is deleted by then), true while the engine goes on.
+    bool step();
+    // Steps frames until exit(). Returns 0.
     int run();
     // Asks for the orderly end: the current scene is dropped at the end of this frame (hidden
     // and deleted) and the loop stops after it.
     void exit();
+    // True from construction until a frame has honoured exit().
     bool isRunning() const { return running; }
 
     // Handler of SIGTERM, SIGHUP, SIGQUIT, SIGABRT and SIGINT: marks the exit request.
@@ -45,7 +54,7 @@ private:
     // Deletes the services in their order and closes the window; also when start-up failed.
     static void releaseServices();
 
-    bool running;
+    bool running;  // no exit honoured yet
     // Set by signalHandler, read and cleared by the loop.
     static volatile sig_atomic_t m_exitSignalled;
 };

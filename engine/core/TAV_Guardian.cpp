@@ -9,10 +9,13 @@
 #include <unistd.h>                    // Required for: fork(), getppid()
 
 #include <X11/Xlib.h>                  // Required for: the guardian's own connection
-#include <X11/extensions/xf86vmode.h>  // Required for: XF86VidModeGetModeLine()
 
 #include <cstdio>                      // Required for: fprintf()
-#include <cstdlib>                     // Required for: exit()
+#include <cstdlib>                     // Required for: exit(), getenv()
+#include <cstring>                     // Required for: strcmp()
+
+#include "core/TAV_DesktopState.h"     // Required for: the desktop as it was, and giving it back
+#include "core/TAV_Window.h"           // Required for: whether the settings let the demo switch the mode
 
 namespace {
 
@@ -24,19 +27,9 @@ const int FORWARDED_SIGNALS[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGABRT};
 // the demo by name (`pkill -x tavlen`, `killall tavlen`) leave its guardian alone.
 const char* const GUARDIAN_NAME = "tavlen-guard";
 
-// What the demo changes, as the desktop had it before the demo started.
-struct DesktopState {
-    bool hasMode;  // the video-mode extension is there: mode and viewport are guarded
-    XF86VidModeModeInfo mode;
-    int viewportXPx;
-    int viewportYPx;
-    bool autoRepeatOn;
-};
-
 // Guardian side. The connection is opened before the fork; in the demo only its socket is
 // closed (the Display must not be used there: it is the guardian's).
 Display* g_display = nullptr;
-DesktopState g_desktop;
 pid_t g_demoPid = -1;
 // What the guardian exits with when the X connection is lost during the restore.
 int g_exitStatus = 0;
@@ -64,55 +57,10 @@ int ignoreXError(Display*, XErrorEvent*)
 int lostDisplay(Display*)
 {
     std::fprintf(stderr, "tavlen: the X server is gone; the desktop could not be restored\n");
+    // A server started later on this display starts from its own settings: the note is not
+    // about it.
+    TAV_DesktopState::forget();
     _exit(g_exitStatus);
-}
-
-void noteDesktop(Display* dpy, DesktopState& state)
-{
-    const int screen = DefaultScreen(dpy);
-    state = DesktopState();
-    // Asked only when the server has the extension: Xlib warns on stderr otherwise.
-    int opcode, firstEvent, firstError, dotClockKHz;
-    XF86VidModeModeLine line = {};
-    if (XQueryExtension(dpy, "XFree86-VidModeExtension", &opcode, &firstEvent, &firstError)
-        && XF86VidModeGetModeLine(dpy, screen, &dotClockKHz, &line)) {
-        if (line.privsize > 0)
-            XFree(line.c_private);
-        XF86VidModeModeInfo& mode = state.mode;
-        mode.dotclock = unsigned(dotClockKHz);
-        mode.hdisplay = line.hdisplay;
-        mode.hsyncstart = line.hsyncstart;
-        mode.hsyncend = line.hsyncend;
-        mode.htotal = line.htotal;
-        mode.hskew = line.hskew;
-        mode.vdisplay = line.vdisplay;
-        mode.vsyncstart = line.vsyncstart;
-        mode.vsyncend = line.vsyncend;
-        mode.vtotal = line.vtotal;
-        mode.flags = line.flags;
-        // The driver-private part is not needed to switch back (the engine does the same).
-        mode.privsize = 0;
-        mode.c_private = nullptr;
-        state.hasMode = XF86VidModeGetViewPort(dpy, screen, &state.viewportXPx, &state.viewportYPx);
-    }
-    XKeyboardState keyboard;
-    XGetKeyboardControl(dpy, &keyboard);
-    state.autoRepeatOn = keyboard.global_auto_repeat == AutoRepeatModeOn;
-}
-
-void restoreDesktop(Display* dpy, const DesktopState& state)
-{
-    const int screen = DefaultScreen(dpy);
-    if (state.hasMode) {
-        XF86VidModeModeInfo mode = state.mode;
-        XF86VidModeSwitchToMode(dpy, screen, &mode);
-        XF86VidModeSetViewPort(dpy, screen, state.viewportXPx, state.viewportYPx);
-    }
-    if (state.autoRepeatOn)
-        XAutoRepeatOn(dpy);
-    else
-        XAutoRepeatOff(dpy);
-    XSync(dpy, False);
 }
 
 // The guardian's whole life after the fork: wait, restore when needed, exit.
@@ -142,10 +90,13 @@ void restoreDesktop(Display* dpy, const DesktopState& state)
     const bool bySignal = WIFSIGNALED(status);
     g_exitStatus = bySignal ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
 
-    if (!orderly) {
-        restoreDesktop(g_display, g_desktop);
-        const char* restored = g_desktop.hasMode ? "the desktop's video mode and key repeat are restored"
-                                                 : "the desktop's key repeat is restored";
+    if (orderly) {
+        // Given back by the demo already, or never changed (a start that failed).
+        TAV_DesktopState::forget();
+    } else {
+        const char* restored = TAV_DesktopState::guardsMode() ? "the desktop's video mode and key repeat are restored"
+                                                              : "the desktop's key repeat is restored";
+        TAV_DesktopState::giveBack(g_display);
         if (bySignal)
             std::fprintf(stderr, "tavlen: the demo ended by signal %d (%s); %s\n", WTERMSIG(status),
                          strsignal(WTERMSIG(status)), restored);
@@ -162,10 +113,14 @@ void restoreDesktop(Display* dpy, const DesktopState& state)
 
 void TAV_Guardian::guard()
 {
+    const char* wanted = std::getenv("TAVLEN_GUARDIAN");
+    if (wanted && std::strcmp(wanted, "0") == 0)
+        return;  // the demo notes the desktop itself, and its note's file still covers a kill
     g_display = XOpenDisplay(nullptr);
     if (!g_display)
         return;  // the demo reports the display itself; with none it changes nothing
-    noteDesktop(g_display, g_desktop);
+    // Before the demo exists: the guardian's note is the one both processes give back.
+    TAV_DesktopState::note(g_display, TAV_Window::switchesVideoMode());
 
     int orderlyEnd[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, orderlyEnd) != 0) {

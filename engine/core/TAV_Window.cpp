@@ -7,8 +7,9 @@
 #include <string>    // Required for: the display name kept across XCloseDisplay
 #include <memory>    // Required for: std::unique_ptr of Xlib allocations
 
+#include "core/TAV_DesktopState.h"  // Required for: the desktop as found, given back at the end
 #include "sys/TAV_Exception.h"
-#include "sys/TAV_SYS_Config.h"  // Required for: FULLSCREEN
+#include "sys/TAV_SYS_Config.h"  // Required for: FULLSCREEN, DESKTOP_RESOLUTION, VSYNC
 #include "sys/TAV_SYS_Log.h"
 
 namespace {
@@ -82,6 +83,9 @@ const char* displayName()
 
 bool TAV_Window::m_fullscreen = true;
 bool TAV_Window::m_leaveDisplaySettings = false;
+bool TAV_Window::m_readBack = false;
+bool TAV_Window::m_offscreen = false;
+TAV_OffscreenTarget TAV_Window::m_target;
 Display* TAV_Window::dpy = nullptr;
 int TAV_Window::screen = 0;
 Window TAV_Window::win = 0;
@@ -101,7 +105,6 @@ bool TAV_Window::m_hasDeskMode = false;
 TAV_FrameMapping TAV_Window::m_frame;
 const char* TAV_Window::m_swapControl = "none";
 bool TAV_Window::m_swapSynchronised = false;
-bool TAV_Window::m_autoRepeatOff = false;
 
 int TAV_Window::attrListDbl[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 4, GLX_GREEN_SIZE, 4,
                                  GLX_BLUE_SIZE, 4, GLX_DEPTH_SIZE, 16, None};
@@ -117,7 +120,8 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
     // Full screen at the desktop's own resolution: the mode list is not even asked for, so
     // neither a switch now nor a restore at the end can touch the display's mode.
     const bool desktopResolution = m_fullscreen && config->getInt("DESKTOP_RESOLUTION", 0) == 1;
-    const bool synchronised = config->getInt("VSYNC", 1) != 0;
+    // Only the value 0 turns it off: a value that is not a number is not a request for it.
+    const bool synchronised = std::strcmp(config->getString("VSYNC", "1"), "0") != 0;
 
     dpy = XOpenDisplay(nullptr);
     if (!dpy)
@@ -182,7 +186,10 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
     if (!ctx)
         giveUp("unable to create an OpenGL context");
 
-    // From here on nothing fails: the display's state may be changed.
+    // From here on nothing fails: the display's state may be changed, once it is noted (the
+    // guardian has noted it already, before this process existed).
+    if (!m_leaveDisplaySettings)
+        TAV_DesktopState::note(dpy, switchesVideoMode());
     const Window root = RootWindow(dpy, visual->screen);
     attr.colormap = XCreateColormap(dpy, root, visual->visual, AllocNone);
     attr.border_pixel = 0;
@@ -238,6 +245,16 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
     XGetGeometry(dpy, win, &geometryRoot, &x, &y, &m_width, &m_height, &border, &depth);
     log->log("/*Color Depth %d", int(depth));
     log->log(glXIsDirect(dpy, ctx) ? "/*Directrendering enabled" : "/*No Direct Rendering");
+    if (m_offscreen) {
+        if (m_target.create(dpy, visual.get(), ctx, width, height)) {
+            m_width = unsigned(width);
+            m_height = unsigned(height);
+            log->log("/*Off-screen %s %dx%d", m_target.kind(), width, height);
+        } else {
+            std::fprintf(stderr, "Tavlen: no off-screen drawable of %dx%d on this driver: frames are read from the window\n",
+                         width, height);
+        }
+    }
 
     resizeWin();
 
@@ -253,12 +270,17 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
     XFreeGC(dpy, gc);
 
     // Held keys give one press and one release: scenes see keys, not typing.
-    m_autoRepeatOff = !m_leaveDisplaySettings;
-    if (m_autoRepeatOff)
+    if (!m_leaveDisplaySettings)
         XAutoRepeatOff(dpy);
     // The server's state now matches what this function promised.
     XSync(dpy, False);
     return true;
+}
+
+bool TAV_Window::switchesVideoMode()
+{
+    TAV_SYS_Config* config = TAV_SYS_Config::getInstance();
+    return !m_leaveDisplaySettings && config->getInt("FULLSCREEN", 1) == 1 && config->getInt("DESKTOP_RESOLUTION", 0) != 1;
 }
 
 void TAV_Window::resizeWin()
@@ -322,14 +344,16 @@ void TAV_Window::setSwapInterval(bool synchronised)
             }
         }
     }
-    log->log("/*Swap control: %s, swaps %s", m_swapControl,
-             m_swapSynchronised ? "wait for the display's refresh" : "not synchronised");
+    // What was asked as well as what was had: many drivers offer no swap control at all.
+    log->log("/*Swap control: %s, swaps %s (VSYNC %s)", m_swapControl,
+             m_swapSynchronised ? "wait for the display's refresh" : "not synchronised", synchronised ? "on" : "off");
 }
 
 void TAV_Window::killWindow()
 {
     if (dpy) {
         if (ctx) {
+            m_target.destroy();
             glXMakeCurrent(dpy, None, nullptr);
             glXDestroyContext(dpy, ctx);
         }
@@ -339,11 +363,9 @@ void TAV_Window::killWindow()
             XDestroyWindow(dpy, win);
         if (attr.colormap)
             XFreeColormap(dpy, attr.colormap);
-        // Also in windowed mode, where it re-selects the mode the desktop had at start.
-        if (m_hasDeskMode && !m_leaveDisplaySettings)
-            XF86VidModeSwitchToMode(dpy, screen, &deskMode);
-        if (m_autoRepeatOff)
-            XAutoRepeatOn(dpy);
+        // The mode, the viewport and key repeat as the desktop had them; a run that left the
+        // display alone holds no note, and nothing is touched.
+        TAV_DesktopState::giveBack(dpy);
         XCloseDisplay(dpy);  // flushes the requests above and releases the grabs
         XSetErrorHandler(previousErrorHandler);
     }
@@ -354,7 +376,6 @@ void TAV_Window::killWindow()
     m_cursorOff = 0;
     m_wmDeleteWindow = None;
     m_hasDeskMode = false;
-    m_autoRepeatOff = false;
     m_showCursor = true;
     m_fullscreen = true;
     m_frame = TAV_FrameMapping();

@@ -40,7 +40,10 @@ void TAV_IO_LNX_XEvent::processEvents()
             lastY = event.xmotion.y;
             break;
         case ConfigureNotify:
-            // A move alone also arrives here and must not rebuild the projection.
+            // A move alone also arrives here and must not rebuild the projection; nor does
+            // any change of a window whose frames are drawn off the screen.
+            if (TAV_Window::m_target.isActive())
+                break;
             if (unsigned(event.xconfigure.width) != TAV_Window::m_width
                 || unsigned(event.xconfigure.height) != TAV_Window::m_height) {
                 TAV_Window::m_width = unsigned(event.xconfigure.width);

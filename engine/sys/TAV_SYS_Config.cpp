@@ -1,8 +1,12 @@
 #include "sys/TAV_SYS_Config.h"
 
+#include <errno.h>  // Required for: ENOENT
+#include <fcntl.h>  // Required for: open()
+#include <unistd.h> // Required for: read(), close()
+
 #include <cstdio>   // Required for: snprintf()
 #include <cstdlib>  // Required for: strtol(), strtod()
-#include <cstring>  // Required for: strcmp(), strlen(), memcpy()
+#include <cstring>  // Required for: strcmp(), strlen(), memcpy(), strerror()
 #include <fstream>  // Required for: std::ifstream
 
 #include "io/TAV_KeyLookupTable.h"  // Required for: key names in values ("EVK_F1")
@@ -120,6 +124,22 @@ void TAV_SYS_Config::deleteAllInstances()
     }
     delete m_instances;
     m_instances = nullptr;
+}
+
+const char* TAV_SYS_Config::unreadableReason(const char* file)
+{
+    // Opening is not enough: a folder opens, and only reading it fails.
+    const int fd = open(file, O_RDONLY | O_CLOEXEC);
+    int error = fd < 0 ? errno : 0;
+    if (fd >= 0) {
+        char byte;
+        if (read(fd, &byte, 1) < 0)
+            error = errno;
+        close(fd);
+    }
+    if (error == 0 || error == ENOENT || error == ENOTDIR)
+        return nullptr;
+    return std::strerror(error);
 }
 
 const char* TAV_SYS_Config::getString(const char* key) const

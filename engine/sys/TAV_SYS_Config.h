@@ -49,6 +49,10 @@ public:
     static void deleteInstance(const char* file);
     // Destroys every instance and the registry; a later getInstance starts afresh.
     static void deleteAllInstances();
+    // Why `file` exists but cannot be read ("Permission denied", "Is a directory"), or null
+    // when it reads or is not there. The reader itself stays silent (such a file counts as
+    // missing), so the program entry can say this once to the user.
+    static const char* unreadableReason(const char* file);
 
     // The stored value, or null when the key is missing.
     const char* getString(const char* key) const;

@@ -1,5 +1,8 @@
 #include "sys/TAV_SYS_Log.h"
 
+#include <cstdarg>  // Required for: va_list
+#include <cstdio>   // Required for: vfprintf() to stderr
+#include <cstdlib>  // Required for: getenv()
 #include <cstring>  // Required for: strcmp(), strlen()
 
 #include "sys/TAV_SYS_Config.h"  // Required for: the LOG_* settings
@@ -12,6 +15,15 @@ const size_t MAX_FILE_NAME_LENGTH = 253;
 const char* nameOrDefault(const char* name, const char* def)
 {
     return std::strlen(name) > MAX_FILE_NAME_LENGTH ? def : name;
+}
+
+// One message as one line: callers differ in whether they end theirs with a newline.
+void writeLine(const char* format, va_list args)
+{
+    std::vfprintf(stderr, format, args);
+    const size_t length = std::strlen(format);
+    if (length == 0 || format[length - 1] != '\n')
+        std::fputc('\n', stderr);
 }
 
 }  // namespace
@@ -43,16 +55,30 @@ void TAV_SYS_Log::readConfig()
     }
 }
 
-void TAV_SYS_Log::log(const char*, ...)
+void TAV_SYS_Log::log(const char* format, ...)
 {
+    if (!toStandardError)
+        return;
+    va_list args;
+    va_start(args, format);
+    writeLine(format, args);
+    va_end(args);
 }
 
-void TAV_SYS_Log::logDebug(const char*, ...)
+void TAV_SYS_Log::logDebug(const char* format, ...)
 {
+    if (!toStandardError)
+        return;
+    va_list args;
+    va_start(args, format);
+    writeLine(format, args);
+    va_end(args);
 }
 
 TAV_SYS_Log::TAV_SYS_Log()
-    : outputMode(OUTPUT_NONE), logFileName(nullptr), debugLogFileName(nullptr)
+    : outputMode(OUTPUT_NONE), logFileName(nullptr), debugLogFileName(nullptr), toStandardError(false)
 {
+    const char* destination = std::getenv("TAVLEN_LOG");
+    toStandardError = destination && std::strcmp(destination, "stderr") == 0;
     readConfig();
 }

@@ -3,8 +3,10 @@
 // It reads its settings from "app.cfg" (LOG_OUTPUT, LOG_FILE, LOG_FILE_DEBUG) but writes
 // nothing, in every mode: no console line, no file. Callers still pass their messages, so the
 // texts stay in the code where they explain what happens (">>>" banners for start and stop,
-// "/*" lines for start-up facts). Created on first use, deleted by the engine's destructor.
-// Main thread only.
+// "/*" lines for start-up facts, a GL error per frame). For a person debugging, and only
+// then, TAVLEN_LOG=stderr in the environment (read when the log is created) sends every
+// line to standard error, one line per message. Created on first use, deleted by the
+// engine's destructor. Main thread only.
 #pragma once
 
 class TAV_SYS_Log {
@@ -21,7 +23,8 @@ public:
     // names. A name longer than 253 characters falls back to its default.
     void readConfig();
 
-    // printf-style; write nothing.
+    // printf-style; write nothing, or a line on stderr under TAVLEN_LOG=stderr. Nothing is
+    // allocated: the frame loop may log.
     void log(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void logDebug(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
@@ -41,4 +44,5 @@ private:
     int outputMode;
     const char* logFileName;
     const char* debugLogFileName;
+    bool toStandardError;  // TAVLEN_LOG=stderr
 };

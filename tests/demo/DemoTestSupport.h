@@ -24,7 +24,8 @@ namespace demotest {
 
 // A player on the shared Xvfb, run in the build folder; fails the test when it cannot start.
 inline std::unique_ptr<DemoPlayer> startPlayer(double frameTimeMs = 20.0, int widthPx = DemoPlayer::WIDTH,
-                                               int heightPx = DemoPlayer::HEIGHT)
+                                               int heightPx = DemoPlayer::HEIGHT,
+                                               DemoPlayer::Target target = DemoPlayer::OFF_SCREEN)
 {
     if (!TestXServer::sharedXvfb())
         return nullptr;
@@ -32,7 +33,7 @@ inline std::unique_ptr<DemoPlayer> startPlayer(double frameTimeMs = 20.0, int wi
         ADD_FAILURE() << "cannot enter " << TAVLEN_BINARY_DIR;
         return nullptr;
     }
-    auto player = std::make_unique<DemoPlayer>(frameTimeMs, widthPx, heightPx);
+    auto player = std::make_unique<DemoPlayer>(frameTimeMs, widthPx, heightPx, target);
     // The GL driver stays mapped to the end, so LeakSanitizer can name its caches.
     tavtest::pinGLDriverLibraries();
     return player;

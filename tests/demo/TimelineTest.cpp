@@ -5,6 +5,7 @@
 #include "DemoTestSupport.h"
 
 #include "LoadObject.h"
+#include "core/TAV_Window.h"
 #include "support/AllocationCounter.h"
 
 namespace {
@@ -49,7 +50,7 @@ protected:
             return true;
         };
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadBuffer(GL_BACK);
+        glReadBuffer(TAV_Window::frameReadBuffer());
         while (player->musicTimeMs() < 0 || player->musicTimeMs() + player->nextFrameTimeMs() < target) {
             ASSERT_TRUE(player->step());
             if (player->musicTimeMs() >= 0) {

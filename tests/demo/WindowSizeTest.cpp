@@ -34,7 +34,9 @@ TEST(WindowSize, TheWholePictureShowsCentredWithBlackBarsThroughAWhiteFlash)
     for (const SizeCase& c : cases) {
         SCOPED_TRACE(c.name);
         // Long frames: the pre-roll passes in a few of them.
-        const std::unique_ptr<DemoPlayer> started = demotest::startPlayer(500.0, c.widthPx, c.heightPx);
+        // A resized window must change the frame, as in the program: that one is drawn in it.
+        const std::unique_ptr<DemoPlayer> started = demotest::startPlayer(
+            500.0, c.widthPx, c.heightPx, c.resizedWidthPx ? DemoPlayer::IN_WINDOW : DemoPlayer::OFF_SCREEN);
         ASSERT_TRUE(started);
         DemoPlayer& player = *started;
         ASSERT_EQ(c.widthPx, player.width());

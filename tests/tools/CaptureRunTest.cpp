@@ -1,15 +1,20 @@
 // The capture as a program: a short stretch comes out with exactly its frames, each the
 // player's frame of that moment, and the music placed to the sample; bad requests are
-// refused with one line and leave nothing under the output's name.
+// refused with one line and leave nothing under the output's name; what already stands at
+// the names it writes is left as it was; a capture cut short fails and leaves nothing.
 #include <gtest/gtest.h>
+
+#include <X11/extensions/XTest.h>  // Required for: XTestFakeKeyEvent(), Escape in the window
+#include <X11/keysym.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libswscale/swscale.h>
 }
+#include <signal.h>    // Required for: kill() of a process group
 #include <sys/stat.h>  // Required for: stat(), mkdir()
-#include <unistd.h>    // Required for: chdir(), symlink()
+#include <unistd.h>    // Required for: chdir(), symlink(), readlink()
 
 #include <png.h>  // Required for: png_image, to read the PNG frames back
 
@@ -17,7 +22,9 @@ extern "C" {
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -25,6 +32,7 @@ extern "C" {
 
 #include "DemoPlayer.h"
 #include "OggDecoder.h"
+#include "support/TestDisplayProbe.h"
 #include "support/TestGLContext.h"
 #include "support/TestProcess.h"
 #include "support/TestXServer.h"
@@ -68,17 +76,74 @@ std::vector<uint8_t> readRGB(const std::string& path)
     return rgb;
 }
 
-// Runs the capture in the build folder on an Xvfb of its own (DISPLAY unset). LD_PRELOAD
+// Starts the capture in `workDir` on `display`, or on an Xvfb of its own when that is
+// empty, as the leader of a process group of its own like a shell's job (setsid). LD_PRELOAD
 // keeps the GL driver mapped at exit, so LeakSanitizer can name its caches.
-std::unique_ptr<TestProcess> capture(std::vector<std::string> args, const std::string& workDir = TAVLEN_BINARY_DIR)
+std::unique_ptr<TestProcess> startCapture(std::vector<std::string> args, const std::string& display = "",
+                                          const std::string& workDir = TAVLEN_BINARY_DIR)
 {
-    auto process = std::make_unique<TestProcess>(TAVLEN_CAPTURE, args);
-    process->setEnv("DISPLAY", "");  // empty: the capture starts an Xvfb of its own
+    args.insert(args.begin(), TAVLEN_CAPTURE);
+    auto process = std::make_unique<TestProcess>("/usr/bin/setsid", args);
+    process->setEnv("DISPLAY", display);
     process->setEnv("LD_PRELOAD", TAVLEN_KEEP_LIBRARIES);
     process->setWorkDir(workDir);
     EXPECT_TRUE(process->start()) << process->error();
+    return process;
+}
+
+// Runs the capture to its end.
+std::unique_ptr<TestProcess> capture(std::vector<std::string> args, const std::string& workDir = TAVLEN_BINARY_DIR)
+{
+    auto process = startCapture(args, "", workDir);
     EXPECT_TRUE(process->wait(240000)) << "still capturing after four minutes";
     return process;
+}
+
+// What stands at `path` (not following a link), and everything in it: to see that it is
+// left exactly as it was.
+std::string describe(const std::string& path)
+{
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0)
+        return "nothing";
+    if (S_ISLNK(info.st_mode)) {
+        char target[4096] = {};
+        return "link to " + std::string(target, size_t(std::max<ssize_t>(0, readlink(path.c_str(), target, sizeof(target)))));
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        const std::string content = readFile(path);
+        return "file of " + std::to_string(content.size()) + " bytes, hash " + std::to_string(std::hash<std::string>()(content));
+    }
+    std::vector<std::string> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(path))
+        entries.push_back(entry.path().filename().string() + ": " + describe(entry.path().string()));
+    std::sort(entries.begin(), entries.end());
+    std::string text = "folder {";
+    for (const std::string& entry : entries)
+        text += entry + "; ";
+    return text + "}";
+}
+
+// The process id of the child of `parent` running `command`; -1 when there is none.
+pid_t childOf(pid_t parent, const std::string& command)
+{
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        // /proc/PID/stat: "PID (COMMAND) STATE PPID ..."
+        std::ifstream stat(entry.path() / "stat");
+        std::string pid, name, state;
+        pid_t parentPid = 0;
+        if (stat >> pid >> name >> state >> parentPid && parentPid == parent && name == "(" + command + ")")
+            return pid_t(std::stol(pid));
+    }
+    return -1;
+}
+
+// The capture's stderr is exactly one line holding `says`.
+void expectOneLine(const TestProcess& process, const std::string& says)
+{
+    const std::string said = process.stderrText();
+    EXPECT_NE(std::string::npos, said.find(says)) << said;
+    EXPECT_EQ(1, std::count(said.begin(), said.end(), '\n')) << said;
 }
 
 // What a file holds, read back with libavformat and libavcodec.
@@ -298,10 +363,106 @@ TEST(CaptureRun, RefusesBadRequestsWithOneLineAndLeavesNoFile)
         SCOPED_TRACE(::testing::PrintToString(args));
         const auto process = capture(args, c.workDir);
         EXPECT_NE(0, process->exitCode());
-        const std::string said = process->stderrText();
-        EXPECT_NE(std::string::npos, said.find(c.says)) << said;
-        EXPECT_EQ(1, std::count(said.begin(), said.end(), '\n')) << said;
+        expectOneLine(*process, c.says);
         EXPECT_FALSE(exists(c.output));
         EXPECT_FALSE(exists(c.output + ".part"));
+    }
+}
+
+TEST(CaptureRun, LeavesWhatStandsAtItsNamesAsItWasAndNamesIt)
+{
+    const std::string dir = tavtest::scratchDir() + "/planted";
+    std::filesystem::create_directories(dir + "/victim-folder");
+    std::ofstream(dir + "/victim.txt") << "the user's";
+    std::ofstream(dir + "/victim-folder/mine.txt") << "the user's";
+    auto folderWithAFile = [](const std::string& path) {
+        mkdir(path.c_str(), 0777);
+        std::ofstream(path + "/mine.txt") << "the user's";
+    };
+    auto fileOf = [](const std::string& path) { std::ofstream(path) << "the user's"; };
+    auto linkTo = [](const char* target) {
+        return [target](const std::string& path) { ASSERT_EQ(0, symlink(target, path.c_str())); };
+    };
+
+    struct Case {
+        const char* output;
+        const char* inTheWay;  // planted there before the capture
+        std::function<void(const std::string&)> plant;
+    };
+    const Case cases[] = {
+        {"link.mp4", "link.mp4.part", linkTo("victim.txt")},
+        {"dangling.mkv", "dangling.mkv.part", linkTo("no-such-file")},
+        {"folder.mp4", "folder.mp4.part", folderWithAFile},
+        {"file.mkv", "file.mkv.part", fileOf},
+        {"frames/", "frames.part", folderWithAFile},
+        {"linked/", "linked.part", linkTo("victim-folder")},
+        {"filed/", "filed.part", fileOf},
+        // At the output's own name only a file (or an empty folder) of the capture's kind
+        // would be replaced, not a link.
+        {"out-link.mp4", "out-link.mp4", linkTo("victim.txt")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output);
+        const std::string inTheWay = dir + "/" + c.inTheWay;
+        c.plant(inTheWay);
+        const std::string before = describe(dir);
+        const auto process = capture({"--size", "160x120", "--from", "6000", "--to", "6200", dir + "/" + c.output});
+        EXPECT_EQ(1, process->exitCode());
+        expectOneLine(*process, "cannot write " + inTheWay);
+        EXPECT_EQ(before, describe(dir));
+    }
+}
+
+TEST(CaptureRun, ACaptureCutShortFailsInOneLineAndLeavesNothing)
+{
+    TestXServer server(TestXServer::XVFB);
+    TestDisplayProbe probe(server.display());
+    ASSERT_TRUE(probe.ok());
+    auto escape = [&probe](pid_t) {
+        const std::vector<TestDisplayProbe::WindowInfo> windows = probe.viewableTopLevelWindows();
+        if (windows.size() != 1)
+            return -1;
+        XSetInputFocus(probe.display(), windows[0].id, RevertToPointerRoot, CurrentTime);
+        const KeyCode key = XKeysymToKeycode(probe.display(), XK_Escape);
+        XTestFakeKeyEvent(probe.display(), key, True, CurrentTime);
+        XTestFakeKeyEvent(probe.display(), key, False, CurrentTime);
+        XSync(probe.display(), False);
+        return 0;
+    };
+    // Ctrl-C in a terminal signals the whole process group: the capture's own Xvfb must not
+    // be hit, and the capture ends as after a SIGINT of its own. A server killed under it is
+    // an error like any other.
+    auto controlC = [](pid_t capture) { return kill(-capture, SIGINT); };
+    auto killServer = [](pid_t capture) {
+        const pid_t xvfb = childOf(capture, "Xvfb");
+        return xvfb > 0 ? kill(xvfb, SIGKILL) : -1;  // never kill(-1): that is everyone
+    };
+    struct End {
+        const char* name;
+        std::string display;  // empty: the capture's own Xvfb
+        std::function<int(pid_t)> send;
+        const char* status;
+        const char* says;
+    };
+    const End ends[] = {
+        {"escape", server.display(), escape, "exit 1", "tavlen_capture: the demo was ended at demo time "},
+        {"control-c", "", controlC, "exit 130", "tavlen_capture: interrupted: nothing written\n"},
+        {"xvfb-killed", "", killServer, "exit 1", "tavlen_capture: lost the X display: nothing written\n"},
+    };
+    for (const End& end : ends) {
+        SCOPED_TRACE(end.name);
+        // The whole run at a size that renders fast, ended once its first frame is written.
+        const std::string output = tavtest::scratchDir() + "/" + end.name + "/";
+        const std::string pending = tavtest::scratchDir() + "/" + end.name + ".part";
+        const auto process = startCapture({"--size", "160x120", "--to", "73000", output}, end.display);
+        ASSERT_TRUE(TestDisplayProbe::waitFor(
+            [&] { return exists(pending + "/frame000000.png") || !process->running(); }, 120000));
+        ASSERT_TRUE(process->running()) << process->describeEnd() << "\n" << process->stderrText();
+        ASSERT_EQ(0, end.send(process->pid()));
+        ASSERT_TRUE(process->wait(240000)) << "still capturing";
+        EXPECT_EQ(end.status, process->describeEnd());
+        expectOneLine(*process, end.says);
+        EXPECT_FALSE(exists(output));
+        EXPECT_FALSE(exists(pending));
     }
 }

@@ -9,6 +9,8 @@
 // parse() never exits: a refusal comes back as one line of text for the caller to print.
 #pragma once
 
+#include "LoadObject.h"  // Required for: the demo's run length
+
 #include <string>
 #include <vector>
 
@@ -42,9 +44,8 @@ public:
     std::string output;  // as given; a folder ends in '/'
     bool helpAsked = false;
 
-    // Demo time of the last frame of the closing, for range checks and the progress line
-    // (6000 ms of pre-roll, 52743 of music sections, 14257 of closing cards).
-    static const int DEMO_LENGTH_MS = 73000;
+    // Demo time of the last frame of the closing, for range checks and the progress line.
+    static const int DEMO_LENGTH_MS = LoadObject::RUN_LENGTH_MS;
     static const int MIN_SIZE_PX = 16;
     static const int MAX_SIZE_PX = 16384;
     static const int MAX_FPS = 240;

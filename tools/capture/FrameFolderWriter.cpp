@@ -15,6 +15,17 @@ namespace {
 // with rendering.
 const int kPngCompression = 3;
 
+// libpng's own handlers print to stderr, a second line beside the capture's one: its
+// failures jump back to writePng(), which says what failed.
+void quietPngError(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+void quietPngWarning(png_structp, png_const_charp)
+{
+}
+
 void put16(uint8_t* at, unsigned value)
 {
     at[0] = uint8_t(value);
@@ -37,7 +48,7 @@ FrameFolderWriter::FrameFolderWriter(const std::string& folder, int widthPx, int
       m_rows(size_t(heightPx))
 {
     const std::string path = m_folder + MUSIC_NAME;
-    m_wav = std::fopen(path.c_str(), "wb");
+    m_wav = std::fopen(path.c_str(), "wbx");
     if (!m_wav)
         throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s (%s)", path.c_str(), std::strerror(errno));
     writeWavHeader(0);
@@ -83,18 +94,21 @@ std::string FrameFolderWriter::frameName(int index)
 
 void FrameFolderWriter::writePng(const std::string& path, const uint8_t* rgbaBottomUp)
 {
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wbx"), std::fclose);
     if (!file)
         throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s (%s)", path.c_str(), std::strerror(errno));
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    errno = 0;  // what a failed write leaves here is the reason given
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, quietPngError, quietPngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
         throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s (out of memory)", path.c_str());
     }
     if (setjmp(png_jmpbuf(png))) {
+        const int error = errno;
         png_destroy_write_struct(&png, &info);
-        throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s", path.c_str());
+        throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s (%s)", path.c_str(),
+                                error ? std::strerror(error) : "libpng refused it");
     }
     png_init_io(png, file.get());
     png_set_compression_level(png, kPngCompression);
@@ -109,7 +123,8 @@ void FrameFolderWriter::writePng(const std::string& path, const uint8_t* rgbaBot
     png_write_image(png, const_cast<png_bytepp>(m_rows.data()));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    if (std::fflush(file.get()) != 0)
+    // The last of the frame reaches the disk only as the file is closed: a full disk shows there.
+    if (std::fclose(file.release()) != 0)
         throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s (%s)", path.c_str(), std::strerror(errno));
 }
 

@@ -2,8 +2,9 @@
 // frame000000.png, frame000001.png, ... (RGB, top row first), and music.wav with the music
 // of exactly those frames (16-bit PCM at the track's rate).
 //
-// The folder must exist. The WAV header's sizes are filled in by finish(); until then the
-// file is incomplete. Errors throw TAV_Exception* naming the file. One thread at a time.
+// The folder must exist, and its files are created only where nothing is: an entry already
+// there is refused, not overwritten. The WAV header's sizes are filled in by finish(); until
+// then the file is incomplete. Errors throw TAV_Exception* naming the file. One thread at a time.
 #pragma once
 
 #include <cstdint>  // Required for: int16_t, int64_t

@@ -6,6 +6,8 @@
 #include <cstdio>   // Required for: sscanf()
 #include <cstring>  // Required for: strstr(), memcpy()
 
+#include "core/TAV_Window.h"  // Required for: where the frame was drawn
+
 namespace {
 
 // Buffer objects are OpenGL 1.5 and pixel buffers 2.1: libGL need not export them, so they
@@ -61,7 +63,7 @@ FrameReader::~FrameReader()
 bool FrameReader::read(uint8_t* out)
 {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
+    glReadBuffer(TAV_Window::frameReadBuffer());
     if (!usesPixelBuffers()) {
         glReadPixels(0, 0, m_widthPx, m_heightPx, GL_RGBA, GL_UNSIGNED_BYTE, out);
         return true;

@@ -82,10 +82,13 @@ void MovieWriter::finish()
 {
     encodeMusicTo(m_music.frameStart(m_framesWritten, m_fps), m_musicStartFrame, true);
     encode(m_video, m_videoStream, nullptr);
-    const int error = av_write_trailer(m_format);
+    int error = av_write_trailer(m_format);
     if (error < 0)
         fail("cannot complete", error);
-    avio_closep(&m_format->pb);
+    // What is still buffered is written as the file closes: a full disk may show only here.
+    error = avio_closep(&m_format->pb);
+    if (error < 0)
+        fail("cannot write", error);
 }
 
 void MovieWriter::openVideo(int crf)

@@ -6,7 +6,7 @@
 #include <signal.h>      // Required for: kill(), SIGTERM
 #include <sys/prctl.h>   // Required for: prctl(PR_SET_PDEATHSIG)
 #include <sys/wait.h>    // Required for: waitpid()
-#include <unistd.h>      // Required for: fork(), execvp(), pipe()
+#include <unistd.h>      // Required for: fork(), setsid(), execvp(), pipe()
 
 #include <algorithm>  // Required for: std::max
 #include <cstdlib>    // Required for: unsetenv()
@@ -60,9 +60,16 @@ bool PrivateXServer::start(int widthPx, int heightPx, std::string& whyNot)
     const std::string screen = std::to_string(std::max(widthPx, 640)) + "x" + std::to_string(std::max(heightPx, 480)) + "x24";
     std::vector<std::string> args = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
                                      "-nolisten", "tcp", "-noreset", "+extension", "GLX"};
+    const pid_t capture = getpid();
     m_pid = fork();
     if (m_pid == 0) {
+        // A session of its own: Ctrl-C in a terminal signals the whole foreground process
+        // group, and a server killed under the capture's feet would end it through Xlib's
+        // fatal-error exit, with no chance to tidy up. The capture stops the server itself.
+        setsid();
         prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != capture)
+            _exit(127);  // the capture died before the death signal was armed
         close(fds[0]);
         const int quiet = open("/dev/null", O_RDWR);
         dup2(quiet, 0);

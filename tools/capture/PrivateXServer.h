@@ -2,8 +2,10 @@
 //
 // Started with -displayfd, so the server picks a free display number itself, with a screen
 // large enough for the capture window; it renders OpenGL through Mesa's software renderer.
-// The server dies with the capture (parent-death signal) and the destructor stops it. Nobody
-// sees its window, and its keyboard and video mode are nobody's. Main thread only.
+// The server runs in a session of its own, so signals meant for the capture's terminal
+// (Ctrl-C, a hang-up) do not reach it; it dies with the capture (parent-death signal) and
+// the destructor stops it. Nobody sees its window, and its keyboard and video mode are
+// nobody's. Main thread only.
 #pragma once
 
 #include <sys/types.h>  // Required for: pid_t

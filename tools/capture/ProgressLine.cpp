@@ -28,8 +28,8 @@ void ProgressLine::update(int framesDone)
     const int left = std::max(0, m_totalFrames - framesDone);
     const int secondsLeft = fps > 0.0 ? int(left / fps + 0.5) : 0;
     // Padded so a shorter line fully covers the one before.
-    std::fprintf(stderr, "\rtavlen_capture: frame %d of %d, %.1f frames/s, %d:%02d left   ", framesDone,
-                 m_totalFrames, fps, secondsLeft / 60, secondsLeft % 60);
+    m_lineLength = std::fprintf(stderr, "\rtavlen_capture: frame %d of %d, %.1f frames/s, %d:%02d left   ",
+                                framesDone, m_totalFrames, fps, secondsLeft / 60, secondsLeft % 60);
     std::fflush(stderr);
 }
 
@@ -38,6 +38,14 @@ void ProgressLine::done(const std::string& summary)
     if (m_lineShown)
         std::fprintf(stderr, "\n");
     std::fprintf(stderr, "%s\n", summary.c_str());
+}
+
+void ProgressLine::fail(const std::string& message)
+{
+    // The terminal may have echoed ^C after the progress; that goes too.
+    const int cover = m_lineShown ? std::max(0, m_lineLength + 2 - int(message.size())) : 0;
+    std::fprintf(stderr, "%s%s%*s\n", m_lineShown ? "\r" : "", message.c_str(), cover, "");
+    m_lineShown = false;
 }
 
 double ProgressLine::elapsedSeconds() const

@@ -16,6 +16,8 @@ public:
     void update(int framesDone);
     // Ends the in-place line and prints `summary` on a line of its own.
     void done(const std::string& summary);
+    // Prints `message` over the in-place line, so a failure reads as one line.
+    void fail(const std::string& message);
 
     // Seconds since the object was made, start-up included.
     double elapsedSeconds() const;
@@ -26,6 +28,7 @@ private:
     int m_totalFrames;
     bool m_onTerminal;
     bool m_lineShown = false;
+    int m_lineLength = 0;  // characters of the in-place line, to cover it
     Clock::time_point m_start;
     Clock::time_point m_firstFrame;  // the rate counts from here, past the start-up
     bool m_started = false;

@@ -14,10 +14,13 @@
 // keyboard auto-repeat alone; without, it starts an Xvfb of its own (PrivateXServer). The
 // player's own music playback goes to OpenAL's null output: a capture makes no sound.
 // It runs in the current folder when that holds data/, else in the build folder. The output
-// is written beside its name and renamed when complete (PendingOutput). Exit status: 0
-// done, 1 failed, 2 bad command line, 130 interrupted; a refusal is one line on stderr.
-#include <signal.h>  // Required for: signal(), the interrupt
-#include <unistd.h>  // Required for: chdir(), access(), getcwd()
+// is written beside its name and renamed when complete (PendingOutput); a capture that does
+// not reach the end of its range (Escape or a close request in its window, an error, a
+// signal) leaves nothing. Exit status: 0 done, 1 failed, 2 bad command line, 130
+// interrupted; a refusal is one line on stderr.
+#include <X11/Xlib.h>  // Required for: XSetIOErrorHandler()
+#include <signal.h>     // Required for: signal(), the interrupt
+#include <unistd.h>     // Required for: chdir(), access(), getcwd(), _exit()
 
 #include <cstdio>
 #include <cstdlib>   // Required for: getenv(), setenv()
@@ -47,6 +50,10 @@ const int kQueueDepth = 4;
 
 volatile sig_atomic_t g_interrupted = 0;
 
+// For lostDisplay(), which cannot be handed them.
+PendingOutput* g_output = nullptr;
+ProgressLine* g_progress = nullptr;
+
 void interrupt(int)
 {
     g_interrupted = 1;
@@ -58,6 +65,16 @@ void catchInterrupts()
 {
     for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
         signal(signalNumber, interrupt);
+}
+
+// Xlib ends the process when the X connection breaks (the server killed or gone under the
+// capture), after this handler and with no way back to tidy up: the pending output goes here,
+// and the failure is one line instead of Xlib's two.
+int lostDisplay(Display*)
+{
+    g_progress->fail("tavlen_capture: lost the X display: nothing written");
+    g_output->discard();
+    _exit(1);
 }
 
 int refuse(const std::string& why, int status = 1)
@@ -83,15 +100,21 @@ bool enterDataFolder()
     return chdir(TAVLEN_BINARY_DIR) == 0 && access("data/o14_logo.png", R_OK) == 0;
 }
 
-// Renders and hands frames to the encoder; returns the number of frames captured.
-int captureFrames(DemoPlayer& player, const CaptureOptions& options, const MusicTrack& music,
-                  EncoderThread& encoder, ProgressLine& progress)
+// How far the frame loop got.
+struct CaptureRun {
+    int captured = 0;     // frames handed to the encoder
+    int drawnFrames = 0;  // frames the player drew in full, the ones before --from included
+};
+
+// Renders and hands frames to the encoder, up to the range's end or until the demo exits.
+CaptureRun captureFrames(DemoPlayer& player, const CaptureOptions& options, const MusicTrack& music,
+                         EncoderThread& encoder, ProgressLine& progress)
 {
     FrameReader reader(player.width(), player.height());
     const int first = options.firstFrame();
     const int end = options.endFrame();
     int musicStartPlayerFrame = -1;
-    int captured = 0;
+    CaptureRun run;
     uint8_t* slot = nullptr;
     auto musicStart = [&] {
         return musicStartPlayerFrame < 0 ? FrameSink::NO_MUSIC_YET
@@ -99,7 +122,8 @@ int captureFrames(DemoPlayer& player, const CaptureOptions& options, const Music
     };
     while (!g_interrupted && player.frameCount() < end) {
         if (!player.step())
-            break;  // the demo has ended
+            break;  // the demo has ended, by itself or asked to
+        run.drawnFrames = player.frameCount();
         const int frame = player.frameCount() - 1;
         if (musicStartPlayerFrame < 0 && player.musicTimeMs() >= 0)
             musicStartPlayerFrame = frame;
@@ -107,19 +131,27 @@ int captureFrames(DemoPlayer& player, const CaptureOptions& options, const Music
         if (frame < first)
             continue;  // played for its effect on the frames to come, not captured
         if (!slot && !(slot = encoder.acquire()))
-            return captured;  // the encoder has failed; finish() says why
+            return run;  // the encoder has failed; finish() says why
         if (reader.read(slot)) {
-            encoder.submit(slot, captured++, musicStart());
+            encoder.submit(slot, run.captured++, musicStart());
             slot = nullptr;
         }
     }
     if (g_interrupted)
-        return captured;
+        return run;
     if (!slot)
         slot = encoder.acquire();
     if (slot && reader.flush(slot))
-        encoder.submit(slot, captured++, musicStart());
-    return captured;
+        encoder.submit(slot, run.captured++, musicStart());
+    return run;
+}
+
+// Whether the demo was ended (Escape, the window's close request) before the range's last
+// frame: every frame shown before the demo's own end must have been drawn. Its own end comes
+// with the first frame at or past DEMO_LENGTH_MS, which the player does not draw in full.
+bool endedEarly(const DemoPlayer& player, const CaptureOptions& options, const CaptureRun& run)
+{
+    return player.exited() && run.drawnFrames < options.firstFrame() + options.expectedFrames();
 }
 
 }  // namespace
@@ -158,8 +190,13 @@ int main(int argc, char** argv)
     setenv("ALSOFT_DRIVERS", "null", 1);
     TAV_Window::m_leaveDisplaySettings = true;
 
-    int captured = 0;
+    CaptureRun run;
     ProgressLine progress(options.firstFrame() + options.expectedFrames());
+    // After the progress line has been shown, a failure is written over it.
+    auto fail = [&progress](const std::string& why, int status = 1) {
+        progress.fail("tavlen_capture: " + why);
+        return status;
+    };
     try {
         std::unique_ptr<FrameSink> sink;
         if (options.container == CaptureOptions::FOLDER)
@@ -169,21 +206,31 @@ int main(int argc, char** argv)
                                        options.heightPx, options.fps, options.crf, music));
         DemoPlayer player(1000.0 / options.fps, options.widthPx, options.heightPx);
         catchInterrupts();
+        g_output = &output;
+        g_progress = &progress;
+        XSetIOErrorHandler(lostDisplay);
         EncoderThread encoder(*sink, size_t(options.widthPx) * size_t(options.heightPx) * 4, kQueueDepth);
-        captured = captureFrames(player, options, music, encoder, progress);
+        run = captureFrames(player, options, music, encoder, progress);
         if (g_interrupted)
-            return refuse("interrupted: nothing written", 130);
+            return fail("interrupted: nothing written", 130);
+        if (endedEarly(player, options, run)) {
+            const long long stopMs = (long long)run.drawnFrames * 1000 / options.fps;
+            const long long endMs = (long long)(options.firstFrame() + options.expectedFrames()) * 1000 / options.fps;
+            return fail("the demo was ended at demo time " + std::to_string(stopMs) + " ms, before the capture's end at "
+                        + std::to_string(endMs) + " ms: nothing written");
+        }
         if (!encoder.finish(why))
-            return refuse(why);
-        if (captured == 0)
-            return refuse("the demo ended before --from: nothing written");
+            return fail(why);
+        if (run.captured == 0)
+            return fail("the demo ended before --from: nothing written");
     } catch (TAV_Exception* e) {
         why = e->getMessage();
         delete e;
-        return refuse(why);
+        return fail(why);
     }
     if (!output.commit(why))
-        return refuse(why);
+        return fail(why);
+    const int captured = run.captured;
 
     const double seconds = progress.elapsedSeconds();
     char summary[512];

@@ -31,8 +31,9 @@ namespace {
 
 const int kColumns = 8;
 const int kTiles = LoadObject::SECTION_COUNT + 1;  // the sections and the closing
-// Middle of the closing, in ms of its own clock (it lasts 67000 - 52743 ms).
-const int kClosingMiddleMs = (67000 - 52743) / 2;
+// Middle of the closing, in ms of the date cards' clock, which starts with the closing.
+const int kClosingMiddleMs =
+    (LoadObject::CLOSING_END_MS - LoadObject::sectionStartMs(LoadObject::SECTION_COUNT)) / 2;
 
 // 3x5 digits and the letter C, one row per byte, three low bits per row.
 const unsigned char kGlyphs[11][5] = {
