@@ -29,8 +29,6 @@
 
 namespace {
 
-const int kPreRollMs = 6000;  // demo time at which the music starts
-
 int usage()
 {
     std::fprintf(stderr, "usage: tavlen_frames [--size WxH] [--frame-ms MS] OUTDIR DEMO_MS...\n");
@@ -79,7 +77,7 @@ bool enterDataFolder()
 
 int demoTimeMs(const DemoPlayer& player)
 {
-    return player.musicTimeMs() >= 0 ? kPreRollMs + player.musicTimeMs() : player.scene()->m_loadTime;
+    return player.musicTimeMs() >= 0 ? LoadObject::PRE_ROLL_MS + player.musicTimeMs() : player.scene()->m_loadTime;
 }
 
 }  // namespace
