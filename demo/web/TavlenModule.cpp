@@ -13,6 +13,7 @@
 #include <emscripten/emscripten.h>  // Required for: EMSCRIPTEN_KEEPALIVE
 
 #include <cstdint>  // Required for: uint8_t
+#include <cstdlib>  // Required for: srand()
 #include <memory>   // Required for: std::unique_ptr
 #include <string>
 #include <vector>
@@ -95,6 +96,8 @@ EMSCRIPTEN_KEEPALIVE int tavlen_start(void)
     if (g_running)
         endRun();
     g_demoTimeMs = 0;
+    // The random sequence of a fresh process, as the desktop program starts every run with.
+    std::srand(1);
     try {
         TAV_Window::resize(g_widthPx, g_heightPx);
         if (g_deterministicFrameMs > 0.0) {

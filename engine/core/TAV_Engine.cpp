@@ -69,8 +69,10 @@ bool TAV_Engine::step()
     msgHandling();
     // The signal handler cannot safely touch the root scene: this is where its request
     // becomes the same orderly exit the exit key asks for, within this very frame.
-    if (m_exitSignalled)
+    if (m_exitSignalled) {
+        m_endingSignal = m_exitSignalled;
         exit();
+    }
     swapBuffers();
     // After the swap, so a scene is never deleted while its frame is still being presented.
     root->swap();
@@ -91,9 +93,9 @@ void TAV_Engine::exit()
     m_exitSignalled = 0;
 }
 
-void TAV_Engine::signalHandler(int)
+void TAV_Engine::signalHandler(int signal)
 {
-    m_exitSignalled = 1;
+    m_exitSignalled = signal;
 }
 
 TAV_Engine::TAV_Engine()

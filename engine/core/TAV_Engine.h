@@ -37,6 +37,10 @@ public:
     // True from construction until a frame has honoured exit().
     bool isRunning() const { return running; }
 
+    // The signal whose exit request a frame took up, or 0: drivers that report how a run
+    // ended (the capture's 130 after Ctrl-C) read it, also when it arrived during start-up.
+    int endingSignal() const { return m_endingSignal; }
+
     // Handler of SIGTERM, SIGHUP, SIGQUIT, SIGABRT and SIGINT: marks the exit request.
     static void signalHandler(int signal);
 
@@ -55,6 +59,7 @@ private:
     static void releaseServices();
 
     bool running;  // no exit honoured yet
-    // Set by signalHandler, read and cleared by the loop.
+    int m_endingSignal = 0;
+    // The signal number, set by signalHandler, read and cleared by the loop.
     static volatile sig_atomic_t m_exitSignalled;
 };

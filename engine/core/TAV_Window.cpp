@@ -230,7 +230,8 @@ bool TAV_Window::createWin(const char* title, int width, int height, int /*bits*
                             visual->visual, CWBorderPixel | CWColormap | CWEventMask, &attr);
         // Registered so a window manager asks rather than killing the connection on close;
         // the pump answers the request with the orderly end.
-        m_wmDeleteWindow = XInternAtom(dpy, "WM_DELETE_WINDOW", True);
+        // Made if no client has made it yet: a window manager started later still asks.
+        m_wmDeleteWindow = XInternAtom(dpy, "WM_DELETE_WINDOW", False);
         if (m_wmDeleteWindow != None)
             XSetWMProtocols(dpy, win, &m_wmDeleteWindow, 1);
         XSetStandardProperties(dpy, win, title, title, None, nullptr, 0, nullptr);

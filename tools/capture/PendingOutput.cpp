@@ -161,15 +161,25 @@ void PendingOutput::discard()
             unlink(m_temporary.c_str());
         return;
     }
-    // A frame still being written as the capture gives up lands after the folder was
-    // emptied: go round again while that happens, but not for a folder put inside by hand.
+    // Out of the writers' way first: a frame that the encoder starts as the capture gives up
+    // is opened at the old name, which then leads nowhere, instead of landing after the
+    // folder was emptied. The folder is still emptied through its own descriptor.
+    std::string folder = m_temporary;
+    const std::string away = m_temporary + ".discarded";
+    if (stillOurs && renameat2(AT_FDCWD, m_temporary.c_str(), AT_FDCWD, away.c_str(), RENAME_NOREPLACE) == 0)
+        folder = away;
+    // A frame opened before the move may still be closing: go round again while files
+    // appear, but not for a folder put inside by hand.
     const int kAttempts = 100;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         const int removed = emptyFolder();
-        if (!stillOurs || rmdir(m_temporary.c_str()) == 0 || errno != ENOTEMPTY || (removed == 0 && attempt > 0))
+        if (!stillOurs || rmdir(folder.c_str()) == 0 || errno != ENOTEMPTY || (removed == 0 && attempt > 0))
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    // Kept because something not the capture's is inside: back under the name it had.
+    if (folder != m_temporary && rmdir(folder.c_str()) != 0)
+        renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, m_temporary.c_str(), RENAME_NOREPLACE);
     close(m_folderFd);
     m_folderFd = -1;
 }

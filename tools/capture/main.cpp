@@ -38,6 +38,7 @@
 #include "PendingOutput.h"
 #include "PrivateXServer.h"
 #include "ProgressLine.h"
+#include "core/TAV_Engine.h"  // Required for: a signal that ended the run
 #include "core/TAV_Window.h"
 #include "sys/TAV_Exception.h"
 
@@ -211,6 +212,9 @@ int main(int argc, char** argv)
         XSetIOErrorHandler(lostDisplay);
         EncoderThread encoder(*sink, size_t(options.widthPx) * size_t(options.heightPx) * 4, kQueueDepth);
         run = captureFrames(player, options, music, encoder, progress);
+        // A signal that came while the player was being built reached its engine instead.
+        if (TAV_Engine::m_instance && TAV_Engine::m_instance->endingSignal())
+            g_interrupted = 1;
         if (g_interrupted)
             return fail("interrupted: nothing written", 130);
         if (endedEarly(player, options, run)) {

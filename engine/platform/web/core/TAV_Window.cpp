@@ -71,9 +71,10 @@ bool TAV_Window::createWin(const char*, int width, int height, int)
             throw new TAV_Exception(TAV_Exception::DISPLAY_UNAVAILABLE, "This browser offers no WebGL 2.");
         }
         emscripten_webgl_make_context_current(m_context);
-        if (!TAV_WebGL::start())
-            throw new TAV_Exception(TAV_Exception::DISPLAY_UNAVAILABLE, "%s", TAV_WebGL::failure());
     }
+    // Also on a context kept from the last run: it starts from GL's initial state again.
+    if (!TAV_WebGL::start())
+        throw new TAV_Exception(TAV_Exception::DISPLAY_UNAVAILABLE, "%s", TAV_WebGL::failure());
     TAV_IO_LNX_XEvent::listen();
     emscripten_set_canvas_element_size(CANVAS, width, height);
     TAV_WebGL::endFrame();  // a new size clears the drawing buffer, as presenting does

@@ -595,25 +595,10 @@ void applyMinFilter(GLuint name)
     emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, real);
 }
 
-}  // namespace
-
-// ---------------------------------------------------------------------------------------
-// TAV_WebGL
-
-bool TAV_WebGL::start()
+// The program, its uniforms and the streaming buffers: made once per page.
+bool createProgram()
 {
     State& s = state();
-    for (Matrix& m : s.modelview)
-        m = IDENTITY;
-    for (Matrix& m : s.projection)
-        m = IDENTITY;
-    for (Matrix& m : s.texture)
-        m = IDENTITY;
-    s.immediate.reserve(IMMEDIATE_CAPACITY);
-    s.sampledLevel.reserve(256);
-    s.minFilter.reserve(256);
-    s.lastUpload.reserve(64 * 1024);
-
     const GLuint vertex = compile(GL_VERTEX_SHADER, VERTEX_SHADER);
     const GLuint fragment = compile(GL_FRAGMENT_SHADER, FRAGMENT_SHADER);
     if (!vertex || !fragment) {
@@ -665,10 +650,58 @@ bool TAV_WebGL::start()
     emscripten_glGenBuffers(1, &s.indexBuffer);
     emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, s.indexBuffer);
     emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER, INDEX_STREAM_BYTES, nullptr, GL_STREAM_DRAW);
-    s.modelviewDirty = s.projectionDirty = s.textureDirty = true;
-    s.sent = State::Sent();
+    return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TAV_WebGL
+
+bool TAV_WebGL::start()
+{
+    State& s = state();
+    if (s.program == 0 && !createProgram())
+        return false;
+    // A context used before (the page plays the demo again) starts from GL's initial state,
+    // as a new process's context would.
+    const GLuint program = s.program, vertexArray = s.vertexArray;
+    const GLuint vertexBuffer = s.vertexBuffer, indexBuffer = s.indexBuffer;
+    const Uniforms uniforms = s.uniforms;
+    s = State();
+    s.program = program;
+    s.vertexArray = vertexArray;
+    s.vertexBuffer = vertexBuffer;
+    s.indexBuffer = indexBuffer;
+    s.uniforms = uniforms;
+    for (Matrix& m : s.modelview)
+        m = IDENTITY;
+    for (Matrix& m : s.projection)
+        m = IDENTITY;
+    for (Matrix& m : s.texture)
+        m = IDENTITY;
+    s.immediate.reserve(IMMEDIATE_CAPACITY);
+    s.sampledLevel.reserve(256);
+    s.minFilter.reserve(256);
+    s.lastUpload.reserve(64 * 1024);
+
+    for (GLenum cap : {GL_BLEND, GL_CULL_FACE, GL_DEPTH_TEST, GL_SCISSOR_TEST, GL_POLYGON_OFFSET_FILL})
+        emscripten_glDisable(cap);
+    emscripten_glBlendFunc(GL_ONE, GL_ZERO);
+    emscripten_glDepthFunc(GL_LESS);
+    emscripten_glDepthMask(GL_TRUE);
+    emscripten_glCullFace(GL_BACK);
+    emscripten_glFrontFace(GL_CCW);
+    emscripten_glClearColor(0, 0, 0, 0);
+    emscripten_glClearDepthf(1.0f);
+    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    emscripten_glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    emscripten_glBindTexture(GL_TEXTURE_2D, 0);
+    emscripten_glUseProgram(s.program);
+    emscripten_glBindVertexArray(s.vertexArray);
+    emscripten_glBindBuffer(GL_ARRAY_BUFFER, s.vertexBuffer);
+    emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, s.indexBuffer);
     emscripten_glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
-    s.alphaFillPending = true;
     return true;
 }
 

@@ -11,8 +11,9 @@
 
 class TAV_WebGL {
 public:
-    // Compiles the program and allocates the buffers; the state is GL's initial one. Returns
-    // false (with the reason in failure()) when WebGL refuses the program.
+    // Compiles the program and allocates the buffers (once per page), and sets the state to
+    // GL's initial one (at every call). Returns false (with the reason in failure()) when
+    // WebGL refuses the program.
     static bool start();
     // Marks the end of a frame. The canvas has an alpha channel (WebGL copies frames into
     // RGBA textures only from one), which the layer keeps at 1 as on the desktop's alpha-less
