@@ -26,7 +26,6 @@
 #include "fsound.h"
 #include "fsound_web.h"
 #include "sys/TAV_Exception.h"
-#include "io/TAV_IO_LNX_XEvent.h"
 
 namespace {
 
@@ -72,20 +71,9 @@ void noteDemoTime()
     LoadObject* scene = currentScene();
     if (scene == nullptr)
         return;
-    g_demoTimeMs = scene->m_musicStarted ? 6000 + FSOUND_Web_LastTimeMs() : scene->m_loadTime;
+    g_demoTimeMs = scene->musicStarted() ? LoadObject::PRE_ROLL_MS + FSOUND_Web_LastTimeMs() : scene->m_loadTime;
 }
 
-// The engine's one frame, until TAV_Engine::step() lands: root update, event pump, swap,
-// scene switch, in the desktop loop's order.
-bool tempStep()
-{
-    TAV_RootScene* root = TAV_RootScene::getInstance();
-    root->update(0);
-    TAV_IO_LNX_XEvent::processEvents();
-    glXSwapBuffers(nullptr, 0);
-    root->swap();
-    return root->getSubScene() != nullptr;
-}
 }  // namespace
 
 extern "C" {
@@ -101,7 +89,7 @@ EMSCRIPTEN_KEEPALIVE int tavlen_start(void)
     try {
         TAV_Window::resize(g_widthPx, g_heightPx);
         if (g_deterministicFrameMs > 0.0) {
-            g_player = new DemoPlayer(g_deterministicFrameMs, g_widthPx, g_heightPx);
+            g_player = new DemoPlayer(g_deterministicFrameMs, g_widthPx, g_heightPx, DemoPlayer::IN_WINDOW);
         } else {
             TAV_Engine::getInstance();
             // The root scene owns the demo from here on and shows it at the end of the first
@@ -120,9 +108,12 @@ EMSCRIPTEN_KEEPALIVE int tavlen_frame(void)
 {
     if (!g_running)
         return 0;
+    // Frames drawn for reading back (the deterministic player) never swap: the window
+    // learns here that the browser may have presented and cleared the canvas.
+    TAV_Window::beginBrowserTask();
     bool goesOn = false;
     try {
-        goesOn = g_player != nullptr ? g_player->step() : tempStep();
+        goesOn = g_player != nullptr ? g_player->step() : TAV_Engine::getInstance()->step();
     } catch (TAV_Exception* e) {
         fail(e);
         return 0;

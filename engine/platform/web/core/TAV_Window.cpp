@@ -134,6 +134,11 @@ void TAV_Window::setCursorPos(int, int)
     reported = true;
 }
 
+void TAV_Window::beginBrowserTask()
+{
+    TAV_WebGL::endFrame();
+}
+
 void TAV_Window::killWindow()
 {
     // The context lives as long as the page: a second run draws on it again, and WebGL

@@ -42,6 +42,9 @@ public:
     static void showCursor(bool show);
     // Not available in a browser (pages cannot move the pointer); logged once.
     static void setCursorPos(int x, int y);
+    // Tells the window that a new task of the page begins (its animation callback): the
+    // browser may have presented the canvas since the last frame, which clears it.
+    static void beginBrowserTask();
     // Drops the context. Safe to call without one; createWin may follow.
     static void killWindow();
 
