@@ -7,6 +7,14 @@
 // points. Vertex data goes through one streaming buffer, allocated once at start.
 // The window (TAV_Window) calls start() once the canvas's context is current and endFrame()
 // after each frame. Main thread only.
+//
+// Why a layer of its own rather than Emscripten's legacy GL emulation (LEGACY_GL_EMULATION):
+// measured on Debian's Emscripten 3.1.6, the emulation lacks glInterleavedArrays, glMaterialf
+// and the GLU calls, throws on glTexGeni and GL_EMISSION, leaves gluLookAt's matrix alone,
+// draws nothing for GL_UNSIGNED_INT indices and black for lit glBegin, and is bound to
+// WebGL 1, which has no GL_TEXTURE_BASE_LEVEL (the logo's blur); its JavaScript alone is
+// 118 KB for a program of ten calls. This layer draws the demo's frames within 37 to 55 dB
+// of the desktop's (most above 45) and first_scene's within 58 dB, in about 1200 lines.
 #pragma once
 
 class TAV_WebGL {
