@@ -77,12 +77,15 @@ bool TAV_GLLimits::defineTexture2D(GLint internalFormat, int widthPx, int height
             break;
         TAV_SYS_Log::getInstance()->log("GLerror: %s\n", reinterpret_cast<const char*>(gluErrorString(error)));
     }
-    // The proxy asks whether the driver takes this size and format at all.
+#ifdef GL_PROXY_TEXTURE_2D
+    // The proxy asks whether the driver takes this size and format at all. (WebGL has no
+    // proxies: there the error of the real definition alone tells.)
     glTexImage2D(GL_PROXY_TEXTURE_2D, 0, internalFormat, widthPx, heightPx, 0, format, GL_UNSIGNED_BYTE, nullptr);
     GLint proxyWidthPx = 0;
     glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &proxyWidthPx);
     if (proxyWidthPx == 0)
         return false;
+#endif
     // Then the real one: out of memory shows only as an error.
     glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, widthPx, heightPx, 0, format, GL_UNSIGNED_BYTE, nullptr);
     return glGetError() == GL_NO_ERROR;
@@ -90,11 +93,15 @@ bool TAV_GLLimits::defineTexture2D(GLint internalFormat, int widthPx, int height
 
 void TAV_GLLimits::clearTexture2D(int widthPx, int heightPx)
 {
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    // The unpack state is the caller's: kept and put back (by hand, as WebGL has no
+    // client attribute stack).
+    const GLenum unpackNames[] = {GL_UNPACK_ALIGNMENT, GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_ROWS, GL_UNPACK_SKIP_PIXELS};
+    const GLint unpackPlain[] = {1, 0, 0, 0};
+    GLint unpackKept[4];
+    for (int i = 0; i < 4; ++i) {
+        glGetIntegerv(unpackNames[i], &unpackKept[i]);
+        glPixelStorei(unpackNames[i], unpackPlain[i]);
+    }
     const int stripWidthPx = std::min(widthPx, kZeroTexels);
     const int stripRows = stripWidthPx > 0 ? kZeroTexels / stripWidthPx : 1;
     for (int yPx = 0; yPx < heightPx; yPx += stripRows) {
@@ -104,5 +111,6 @@ void TAV_GLLimits::clearTexture2D(int widthPx, int heightPx)
             glTexSubImage2D(GL_TEXTURE_2D, 0, xPx, yPx, columns, rows, GL_RGBA, GL_UNSIGNED_BYTE, kZeros);
         }
     }
-    glPopClientAttrib();
+    for (int i = 0; i < 4; ++i)
+        glPixelStorei(unpackNames[i], unpackKept[i]);
 }

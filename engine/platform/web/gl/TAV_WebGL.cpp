@@ -1099,6 +1099,13 @@ void glPolygonMode(GLenum, GLenum mode)
         noteUnsupported("polygon mode", mode);
 }
 void glHint(GLenum, GLenum) {}
+void glPushAttrib(GLbitfield mask) { noteUnsupported("the attribute stack, mask", mask); }
+void glPopAttrib(void) {}
+void glTexEnvi(GLenum, GLenum, GLint mode)
+{
+    if (mode != GL_MODULATE)
+        noteUnsupported("texture environment", unsigned(mode));
+}
 void glClearDepth(GLclampd depth) { emscripten_glClearDepthf(float(depth)); }
 
 void glBindTexture(GLenum target, GLuint texture)

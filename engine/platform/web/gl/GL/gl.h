@@ -66,6 +66,15 @@ typedef double GLclampd;
 #define GL_T2F_N3F_V3F                  0x2A2B
 // Texture parameters of desktop GL.
 #define GL_CLAMP                        0x2900
+// The attribute stack and texture environment, used only by the root scene's stretch of a
+// picture beyond the driver's limits (never reached in a canvas, which browsers keep within
+// WebGL's limits): the layer says once that it has neither.
+#define GL_ALL_ATTRIB_BITS              0x000FFFFF
+#define GL_FOG                          0x0B60
+#define GL_POLYGON_STIPPLE              0x0B42
+#define GL_TEXTURE_ENV                  0x2300
+#define GL_TEXTURE_ENV_MODE             0x2200
+#define GL_MODULATE                     0x2100
 #define GL_POINT_SIZE                   0x0B11
 
 void glBegin(GLenum mode);
@@ -101,6 +110,9 @@ void glPointSize(GLfloat size);
 void glShadeModel(GLenum mode);
 void glPolygonMode(GLenum face, GLenum mode);
 void glClearDepth(GLclampd depth);
+void glPushAttrib(GLbitfield mask);
+void glPopAttrib(void);
+void glTexEnvi(GLenum target, GLenum pname, GLint param);
 
 #ifdef __cplusplus
 }
