@@ -10,7 +10,7 @@
 #   scripts/coverage.sh --report   report again from the last run's counters
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh gcovr
+scripts/deps.sh test gcovr
 
 dir=build-coverage
 # Atomic counters: the music and the encoder run threads, and racing counters can wrap.

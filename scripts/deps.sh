@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Tavlen needs to build, play and test. Idempotent: when
-# everything is there it says nothing and touches nothing; otherwise it runs apt-get update
-# once and installs what is missing. Needs root (or sudo) only when something is missing.
-# Packages named on the command line (for example gcovr, for scripts/coverage.sh) are added.
+# Installs the Debian 12 packages Tavlen needs. Idempotent: when everything is there it says
+# nothing and touches nothing; otherwise it runs apt-get update once and installs what is
+# missing. Needs root (or sudo) only when something is missing.
+#
+#   scripts/deps.sh play [PACKAGE...]   what building the demo and playing it need
+#   scripts/deps.sh test [PACKAGE...]   that, and the test rig, the developer tools and packaging
+#
+# Packages named after the set (for example gcovr, for scripts/coverage.sh) are added.
 set -euo pipefail
 
+# The play set: scripts/play.sh builds with -DTAVLEN_TESTS=OFF -DTAVLEN_CAPTURE=OFF.
 packages=(
   # build
   cmake g++ make pkg-config
@@ -15,6 +20,10 @@ packages=(
   libvorbis-dev libopenal-dev libopenal1
   # the asset generator sets its text with FreeType in DejaVu
   libfreetype-dev fonts-dejavu-core
+)
+
+# The test set, on top of the play set.
+test_packages=(
   # tests: GoogleTest, the X servers of the test rig, XTEST for real input events,
   # clang for the sanitizer and fuzzing build
   libgtest-dev libgmock-dev xvfb xserver-xorg-core xserver-xorg-video-dummy xauth
@@ -22,8 +31,8 @@ packages=(
   # docs: the README's storyboard is reduced to 256 colours with ImageMagick's convert
   imagemagick
   # packages: cpack -G DEB computes the dependencies with dpkg-shlibdeps and finds the
-  # binaries with file; the install test validates the desktop entry
-  dpkg-dev file desktop-file-utils
+  # binaries with file; the install test validates the desktop entry and the .deb
+  dpkg-dev file desktop-file-utils lintian
   # the ways users end a program, which the desktop must survive: pkill, killall, xkill,
   # and a window manager's close request
   procps psmisc x11-apps openbox wmctrl
@@ -31,6 +40,14 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
 )
 
+case ${1:-} in
+  play) ;;
+  test) packages+=("${test_packages[@]}") ;;
+  *)
+    echo "usage: scripts/deps.sh play|test [PACKAGE...]" >&2
+    exit 2 ;;
+esac
+shift
 packages+=("$@")
 
 missing=()

@@ -8,7 +8,7 @@
 # modes matter) on free display numbers and stop them again; nothing needs a display here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh test
 
 jobs=$(nproc)
 # A developer's ccache, when there is one, makes the second and later runs quick.
@@ -37,7 +37,8 @@ if ! cmp -s tests/web/package-lock.json tests/web/node_modules/.tavlen-lock; the
 fi
 
 echo "== build (gcc)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
+# Named, because a build folder that scripts/play.sh made has them off.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVLEN_TESTS=ON -DTAVLEN_CAPTURE=ON "${launcher[@]}" >/dev/null
 build build
 # The whole demo played in real time takes its 73 seconds whatever the build: it runs once,
 # in the sanitizer build, where it also checks the whole run for leaks and undefined behaviour.

@@ -34,7 +34,7 @@ done
 
 # The native build generates the data; emscripten builds the browser version; chromium is
 # the browser the tests drive. Both come from Debian, installed only when missing.
-scripts/deps.sh
+scripts/deps.sh play
 missing=()
 for p in emscripten chromium; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
@@ -65,7 +65,10 @@ quietly() {
 }
 
 echo "== pictures and music (native build/)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
+# A build folder made here is as lean as play.sh's; one made before keeps its choices.
+lean=()
+[[ -f build/CMakeCache.txt ]] || lean=(-DTAVLEN_TESTS=OFF -DTAVLEN_CAPTURE=OFF)
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${lean[@]}" "${launcher[@]}" >/dev/null
 quietly build/web-data.log cmake --build build -j"$jobs" --target tavlen_data
 
 echo "== browser version (build-web/)"

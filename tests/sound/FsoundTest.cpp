@@ -105,22 +105,42 @@ bool configureOpenAL(const char* drivers, const std::string& config = "")
     return true;
 }
 
+// When the streams were started: the wall clock just before the first Play and just after
+// the last, so that a reading can be bounded however long the thread waited in between.
+struct PlayWindow {
+    Clock::time_point before;
+    Clock::time_point after;
+};
+
+// A silent stream's clock runs in real time from its Play, in whole milliseconds. So a
+// reading lies between the wall time since the last Play returned, taken before the reading
+// (less the truncated fraction), and the wall time since the first Play began, taken after
+// it. A loaded machine may stop the thread anywhere in between; the bounds move with it.
+void expectWallClockReading(FSOUND_STREAM* stream, const PlayWindow& played)
+{
+    const double leastMs = msSince(played.after) - 1.0;
+    const int readingMs = FSOUND_Stream_GetTime(stream);
+    const double mostMs = msSince(played.before);
+    EXPECT_GE(readingMs, leastMs);
+    EXPECT_LE(readingMs, mostMs);
+}
+
 // A silent stream's clock: 0 until Play, then the wall clock.
-void expectWallClockFromPlay(const std::vector<FSOUND_STREAM*>& streams)
+PlayWindow expectWallClockFromPlay(const std::vector<FSOUND_STREAM*>& streams)
 {
     for (FSOUND_STREAM* stream : streams) {
         EXPECT_TRUE(stream->isSilent());
         EXPECT_EQ(0, FSOUND_Stream_GetTime(stream)) << "the clock starts at Play";
     }
-    const Clock::time_point playStart = Clock::now();
+    PlayWindow played;
+    played.before = Clock::now();
     for (FSOUND_STREAM* stream : streams)
         FSOUND_Stream_Play(FSOUND_FREE, stream);
+    played.after = Clock::now();
     sleepMs(250.0);
-    const double wallMs = msSince(playStart);
-    for (FSOUND_STREAM* stream : streams) {
-        EXPECT_LE(FSOUND_Stream_GetTime(stream), wallMs + 1.0);
-        EXPECT_GE(FSOUND_Stream_GetTime(stream), wallMs - 5.0);
-    }
+    for (FSOUND_STREAM* stream : streams)
+        expectWallClockReading(stream, played);
+    return played;
 }
 
 } // namespace
@@ -137,9 +157,12 @@ TEST(Music, ThroughANullOutputTheClockRunsFromPlayAndOnPastTheTracksEnd)
     sleepMs(100.0);
     EXPECT_EQ(0, FSOUND_Stream_GetTime(stream)) << "nothing plays before Play";
     EXPECT_EQ(0, FSOUND_Stream_Play(FSOUND_FREE, stream));
-    // Read once a frame, as the demo does; it never goes back.
+    // Read once a frame, as the demo does; it never goes back. The clock follows what the
+    // listener hears, so on a loaded machine, where the mixer's thread waits its turn, it
+    // starts late: it is given seconds to get past the track's end, not a fixed time.
     int lastMs = 0;
-    for (const Clock::time_point playStart = Clock::now(); msSince(playStart) < 800.0; sleepMs(20.0)) {
+    for (const Clock::time_point playStart = Clock::now(); lastMs <= 500 && msSince(playStart) < 10000.0;
+         sleepMs(20.0)) {
         const int nowMs = FSOUND_Stream_GetTime(stream);
         ASSERT_GE(nowMs, lastMs);
         lastMs = nowMs;
@@ -174,11 +197,12 @@ TEST(Music, UnplayableFilesRunSilentlyWithOneLineEachAndTheManualClockOverridesA
     std::ofstream(garbage) << std::string(20000, 'x');
     FSOUND_Init(44100, 1, 1);
     FSOUND_STREAM* streams[2] = {};
+    PlayWindow played;
     const std::vector<std::string> lines = stderrLinesOf([&] {
         streams[0] = FSOUND_Stream_Open(missing.c_str(), FSOUND_2D, 0, 0);
         streams[1] = FSOUND_Stream_Open(garbage.c_str(), FSOUND_2D, 0, 0);
         ASSERT_TRUE(streams[0] && streams[1]);
-        expectWallClockFromPlay({streams[0], streams[1]});
+        played = expectWallClockFromPlay({streams[0], streams[1]});
     });
     ASSERT_EQ(2u, lines.size());
     EXPECT_NE(std::string::npos, lines[0].find(missing)) << lines[0];
@@ -194,6 +218,6 @@ TEST(Music, UnplayableFilesRunSilentlyWithOneLineEachAndTheManualClockOverridesA
     FSOUND_SetManualTime(12000);
     EXPECT_EQ(12000, FSOUND_Stream_GetTime(streams[0])) << "the test may move it back";
     FSOUND_SetManualClock(false);
-    EXPECT_LT(FSOUND_Stream_GetTime(streams[0]), 1000) << "the real clock again";
-    EXPECT_GT(FSOUND_Stream_GetTime(streams[0]), 200);
+    SCOPED_TRACE("the real clock again");
+    expectWallClockReading(streams[0], played);
 }
