@@ -9,9 +9,9 @@
 #include "fsound.h"
 #include "fsound_web.h"
 
-#include "OggDecoder.h"   // Required for: OggDecoder
 #include "SoundDevice.h"  // Required for: SoundDevice
 #include "SoundStream.h"  // Required for: SoundStream
+#include "StreamOpening.h"  // Required for: openMusicStream()
 
 #include <emscripten/emscripten.h>  // Required for: emscripten_get_now()
 #include <emscripten/eventloop.h>  // Required for: emscripten_set_interval()
@@ -112,19 +112,10 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* fileName, unsigned int /*mode*/, i
     }
     if (!sound.hasOutput())
         return keep(std::make_unique<SoundStream>());
-    if (fileName == nullptr) {
-        reportSilence("FSOUND_Stream_Open was given no file name");
-        return keep(std::make_unique<SoundStream>());
-    }
-    auto decoder = std::make_unique<OggDecoder>();
     std::string whyNot;
-    if (!decoder->open(fileName, whyNot)) {
-        reportSilence(std::string("cannot play ") + fileName + " (" + whyNot + ")");
-        return keep(std::make_unique<SoundStream>());
-    }
-    auto stream = std::make_unique<SoundStream>(*sound.device, std::move(decoder));
-    if (stream->isSilent())
-        reportSilence(std::string("cannot play ") + fileName + " (" + stream->failure() + ")");
+    std::unique_ptr<SoundStream> stream = openMusicStream(*sound.device, fileName, whyNot);
+    if (!whyNot.empty())
+        reportSilence(whyNot);
     return keep(std::move(stream));
 }
 
