@@ -112,6 +112,9 @@ struct LoadedPicture {
     bool mipmap;
 };
 
+// Levels a mipmap chain may have: 16384 x 16384 down to 1 x 1.
+const int kMaxMipmapLevels = 15;
+
 // Every living texture loadPNG made. Small (one entry per picture) and changed only when
 // pictures are loaded or textures deleted, never while frames run.
 std::vector<LoadedPicture>& loadedPictures()
@@ -191,6 +194,12 @@ int TAV_PNGLoader::reload(const char* fileName)
         if (!fromFile(loaded))
             continue;
         glBindTexture(GL_TEXTURE_2D, loaded.texture->m_texId);
+        // A smaller picture has a shorter chain: the old one's last levels must not stay
+        // behind, where a base level chosen by an effect would show them.
+        if (loaded.mipmap) {
+            for (int level = 1; level < kMaxMipmapLevels; ++level)
+                glTexImage2D(GL_TEXTURE_2D, level, GL_RGB, 0, 0, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+        }
         upload(picture, loaded.mipmap);
         loaded.texture->m_width = picture.widthPx;
         loaded.texture->m_height = picture.heightPx;
