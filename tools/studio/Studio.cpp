@@ -51,6 +51,8 @@ Studio::~Studio()
 
 int Studio::run(int startDemoMs)
 {
+    // Also where the session stays, should the window close before the first frame.
+    lastPositionMs = startDemoMs;
     if (startDemoMs > 0)
         jumpTo(SectionNavigation::clamp(startDemoMs));
     lastPositionMs = positionMs();
