@@ -15,12 +15,14 @@ namespace {
 const int kBandBottomPx = 44;
 const int kBandWidthPx = 800;
 const int kBandHeightPx = 512;
-// Characters a full line has at most, typed time included: the scale keeps them in the band.
+// Characters a full line has at most: the scale keeps them in the band.
 const int kFullLineCharacters = 76;
 // Font pixels around the text on its backing, and between backing and band edge.
 const int kPaddingPx = 3;
 const int kMarginPx = 4;
-const float kBackingAlpha = 0.72f;
+const float kBackingAlpha = 0.8f;
+// Font pixels from one line's base to the next one's.
+const int kLineStepPx = BitmapFont::GLYPH_HEIGHT + 2 * kPaddingPx + 2;
 
 }  // namespace
 
@@ -28,11 +30,18 @@ void HeadsUpLine::update(int)
 {
     Reading reading;
     source.readHeadsUp(reading);
-    if (!shown && reading.typed[0] == '\0')
-        return;
-    char text[MAX_TEXT];
-    format(reading, text);
-    draw(text);
+    char line[MAX_TEXT];
+    char typedLine[MAX_TEXT];
+    format(reading, line);
+    formatTyped(reading, typedLine);
+    const char* lines[2] = {nullptr, nullptr};
+    int count = 0;
+    if (shown)
+        lines[count++] = line;
+    if (typedLine[0] != '\0')
+        lines[count++] = typedLine;
+    if (count > 0)
+        draw(lines[0], lines[1]);
 }
 
 void HeadsUpLine::format(const Reading& reading, char (&text)[MAX_TEXT])
@@ -49,11 +58,16 @@ void HeadsUpLine::format(const Reading& reading, char (&text)[MAX_TEXT])
             std::snprintf(position, sizeof(position), "%d ms  section %d: %d-%d", reading.musicTimeMs, section,
                           LoadObject::sectionStartMs(section), LoadObject::sectionStartMs(section + 1));
     }
-    const char* state = reading.heldAtEnd ? "end, held" : reading.paused ? "paused" : "playing";
-    const int length = std::snprintf(text, MAX_TEXT, "%s  %s  %s  frame %.1f ms  %d fps", position, reading.speedLabel,
-                                     state, reading.frameTimeMs, reading.framesPerSecond);
-    if (reading.typed[0] != '\0' && length > 0 && length < MAX_TEXT)
-        std::snprintf(text + length, size_t(MAX_TEXT - length), "  go to %s_", reading.typed);
+    const char* state = reading.heldAtEnd ? "at end" : reading.paused ? "paused" : "playing";
+    std::snprintf(text, MAX_TEXT, "%s  %s  %s  frame %.1f ms  %d fps", position, reading.speedLabel, state,
+                  reading.frameTimeMs, reading.framesPerSecond);
+}
+
+void HeadsUpLine::formatTyped(const Reading& reading, char (&text)[MAX_TEXT])
+{
+    text[0] = '\0';
+    if (reading.typed[0] != '\0')
+        std::snprintf(text, MAX_TEXT, "go to %s_", reading.typed);
 }
 
 int HeadsUpLine::scaleFor(int pictureWidthPx)
@@ -62,18 +76,14 @@ int HeadsUpLine::scaleFor(int pictureWidthPx)
     return std::min(3, std::max(1, pictureWidthPx / lineWidthPx));
 }
 
-void HeadsUpLine::draw(const char* text) const
+void HeadsUpLine::draw(const char* bottomLine, const char* upperLine) const
 {
     const TAV_FrameMapping& frame = TAV_Window::m_frame;
     const TAV_FrameMapping::Rect band = frame.toDevice(0, kBandBottomPx, kBandWidthPx, kBandHeightPx);
     const int scale = scaleFor(band.widthPx);
-    const int leftPx = band.xPx + (kMarginPx + kPaddingPx) * scale;
-    const int bottomPx = band.yPx + (kMarginPx + kPaddingPx) * scale;
-    const int topPx = bottomPx + BitmapFont::GLYPH_HEIGHT * scale;
-    // A line too long for the band is cut by the backing's edge, never drawn outside it.
-    const int backingRightPx =
-        std::min(leftPx + BitmapFont::textWidthPx(text, scale) + kPaddingPx * scale, band.xPx + band.widthPx);
     const int paddingPx = kPaddingPx * scale;
+    const int leftPx = band.xPx + (kMarginPx + kPaddingPx) * scale;
+    const int bandRightPx = band.xPx + band.widthPx;
 
     // Every piece of state the scene carries into its next frame is put back.
     glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -81,6 +91,7 @@ void HeadsUpLine::draw(const char* text) const
                               GL_ALPHA_TEST, GL_STENCIL_TEST, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_POLYGON_STIPPLE,
                               GL_COLOR_LOGIC_OP, GL_DITHER})
         glDisable(capability);
+    // Never outside the band, which the scene clears: nothing of the line outlives its frame.
     glEnable(GL_SCISSOR_TEST);
     glScissor(band.xPx, band.yPx, band.widthPx, band.heightPx);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
@@ -93,22 +104,28 @@ void HeadsUpLine::draw(const char* text) const
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-
-    glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(0.0f, 0.0f, 0.0f, kBackingAlpha);
-    glBegin(GL_QUADS);
-    glVertex2i(leftPx - paddingPx, bottomPx - paddingPx);
-    glVertex2i(backingRightPx, bottomPx - paddingPx);
-    glVertex2i(backingRightPx, topPx + paddingPx);
-    glVertex2i(leftPx - paddingPx, topPx + paddingPx);
-    glEnd();
-    glDisable(GL_BLEND);
-    glScissor(leftPx - paddingPx, band.yPx, backingRightPx - (leftPx - paddingPx), band.heightPx);
-    glColor4f(0.92f, 0.92f, 0.86f, 1.0f);
-    glBegin(GL_QUADS);
-    BitmapFont::drawQuads(text, leftPx, topPx, scale);
-    glEnd();
+
+    const char* lines[2] = {bottomLine, upperLine};
+    for (int row = 0; row < 2 && lines[row]; ++row) {
+        const int bottomPx = band.yPx + (kMarginPx + kPaddingPx + row * kLineStepPx) * scale;
+        const int topPx = bottomPx + BitmapFont::GLYPH_HEIGHT * scale;
+        // A line too long for the band ends at the band's edge.
+        const int rightPx = std::min(leftPx + BitmapFont::textWidthPx(lines[row], scale) + paddingPx, bandRightPx);
+        glEnable(GL_BLEND);
+        glColor4f(0.0f, 0.0f, 0.0f, kBackingAlpha);
+        glBegin(GL_QUADS);
+        glVertex2i(leftPx - paddingPx, bottomPx - paddingPx);
+        glVertex2i(rightPx, bottomPx - paddingPx);
+        glVertex2i(rightPx, topPx + paddingPx);
+        glVertex2i(leftPx - paddingPx, topPx + paddingPx);
+        glEnd();
+        glDisable(GL_BLEND);
+        glColor4f(0.92f, 0.92f, 0.86f, 1.0f);
+        glBegin(GL_QUADS);
+        BitmapFont::drawQuads(lines[row], leftPx, topPx, scale);
+        glEnd();
+    }
 
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();

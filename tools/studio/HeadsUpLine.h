@@ -2,7 +2,7 @@
 //
 // It shows the music time in ms (or the pre-roll's clock), the section with its span, the
 // speed, whether the run plays, is paused or held at its end, the frame time and the frames
-// per second, and a time being typed. It is the root scene's overlay (TAV_RootScene::
+// per second; a time being typed shows on a line of its own above it. It is the root scene's overlay (TAV_RootScene::
 // setOverlay): drawn last in each frame, from what its Source reads at that moment, so the
 // numbers are those of the frame under them. It draws inside the picture's letterbox band,
 // which the scene clears every frame, so nothing of it stays in a later frame, and it leaves
@@ -43,17 +43,21 @@ public:
     void setVisible(bool visible) { shown = visible; }
     bool isVisible() const { return shown; }
 
-    // Draws the line (when visible or while a time is typed); the frame time is not used.
+    // Draws the line when visible, and the typed time while there is one; the frame time is
+    // not used.
     void update(int frameTime) override;
 
     // The line's text for a reading, at most MAX_TEXT - 1 characters.
     static void format(const Reading& reading, char (&text)[MAX_TEXT]);
+    // The typed time's line ("go to 41.6_"), "" when nothing is typed.
+    static void formatTyped(const Reading& reading, char (&text)[MAX_TEXT]);
     // Glyph pixels per font pixel for a picture of this width: as large as keeps a full line
     // within it, 1 to 3.
     static int scaleFor(int pictureWidthPx);
 
 private:
-    void draw(const char* text) const;
+    // Draws the lines given (null for none), the first at the bottom of the band.
+    void draw(const char* bottomLine, const char* upperLine) const;
 
     const Source& source;
     bool shown = false;

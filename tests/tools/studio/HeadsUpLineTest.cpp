@@ -18,11 +18,14 @@ struct FixedSource : HeadsUpLine::Source {
     void readHeadsUp(HeadsUpLine::Reading& r) const override { r = reading; }
 };
 
+// The line, and the typed time's line after a newline when there is one.
 std::string textOf(const HeadsUpLine::Reading& reading)
 {
     char text[HeadsUpLine::MAX_TEXT];
+    char typed[HeadsUpLine::MAX_TEXT];
     HeadsUpLine::format(reading, text);
-    return text;
+    HeadsUpLine::formatTyped(reading, typed);
+    return typed[0] ? std::string(text) + "\n" + typed : std::string(text);
 }
 
 // Everything the demo's effects set and carry from one frame to the next, as numbers.
@@ -70,14 +73,22 @@ TEST(HeadsUpLine, ShowsTimeSectionSpeedStateFrameTimeAndATypedTime)
     } cases[] = {
         {preRoll, "pre-roll 3456 ms  1x  playing  frame 16.7 ms  60 fps"},
         {section, "32512 ms  section 28: 32250-33000  0.5x  paused  frame 16.7 ms  60 fps"},
-        {closing, "60000 ms  closing from 52743  0.5x  end, held  frame 16.7 ms  60 fps"},
-        {typing, "32512 ms  section 28: 32250-33000  0.5x  paused  frame 16.7 ms  60 fps  go to 41.6_"},
+        {closing, "60000 ms  closing from 52743  0.5x  at end  frame 16.7 ms  60 fps"},
+        {typing, "32512 ms  section 28: 32250-33000  0.5x  paused  frame 16.7 ms  60 fps\ngo to 41.6_"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.text, textOf(c.reading));
     EXPECT_EQ(1, HeadsUpLine::scaleFor(800));
     EXPECT_EQ(2, HeadsUpLine::scaleFor(960));
     EXPECT_EQ(3, HeadsUpLine::scaleFor(1440));
+    // The longest line there is fits the band at its scale.
+    HeadsUpLine::Reading longest = closing;
+    longest.musicTimeMs = 44000;
+    longest.speedLabel = "0.25x";
+    longest.frameTimeMs = 1234.5;
+    longest.framesPerSecond = 999;
+    EXPECT_EQ("44000 ms  section 42: 42743-44743  0.25x  at end  frame 1234.5 ms  999 fps", textOf(longest));
+    EXPECT_LE(int(textOf(longest).size()), 76);
     EXPECT_EQ(3, HeadsUpLine::scaleFor(4000));
 }
 
