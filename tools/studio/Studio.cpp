@@ -107,8 +107,8 @@ void Studio::readHeadsUp(HeadsUpLine::Reading& reading) const
         return;
     reading.inPreRoll = !scene->musicStarted();
     reading.loadTimeMs = scene->m_loadTime;
-    // What the scene read for this very frame.
-    reading.musicTimeMs = reading.inPreRoll ? 0 : FSOUND_Stream_GetTime(scene->m_stream);
+    // The player hands the frame its music time before drawing it: the line is its frame's.
+    reading.musicTimeMs = reading.inPreRoll ? 0 : player.musicTimeMs();
     reading.speedLabel = speed.label();
     reading.paused = isPaused();
     reading.heldAtEnd = heldAtEnd;
