@@ -5,9 +5,9 @@
 
 #include <AL/alext.h>  // Required for: AL_DIRECT_CHANNELS_SOFT
 
-#include <algorithm>  // Required for: std::max
+#include <algorithm>  // Required for: std::max, std::min
 #include <chrono>     // Required for: std::chrono::steady_clock, the monotonic clock
-#include <cmath>      // Required for: std::floor
+#include <cmath>      // Required for: std::floor, std::llround
 
 namespace {
 
@@ -61,43 +61,113 @@ void SoundStream::play()
     if (m_played)
         return;
     m_played = true;
-    m_playStartNs = steadyNowNs();
+    m_anchorNs = steadyNowNs();
     if (isSilent())
         return;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_playRequested = true;
-    }
-    m_wake.notify_one();
+    Wish wish = m_wished;
+    wish.running = !m_paused;
+    ask(wish);
 }
 
 int SoundStream::timeMs()
 {
+    return static_cast<int>(std::floor(positionMs(steadyNowNs())));
+}
+
+bool SoundStream::setTimeMs(int timeMs)
+{
+    if (timeMs < 0)
+        return false;
+    if (!isSilent()) {
+        const int64_t frame = static_cast<int64_t>(std::llround(timeMs * 1e-3 * m_decoder->rateHz()));
+        if (frame > m_decoder->lengthFrames())
+            return false;
+        Wish wish = m_wished;
+        ++wish.restarts;
+        wish.startFrame = frame;
+        wish.fadeOut = false;  // a jump is a cut anyway, and the new sound must come at once
+        ask(wish);
+    }
+    m_anchorMs = timeMs;
+    m_anchorNs = steadyNowNs();
+    m_clock.reset();
+    return true;
+}
+
+void SoundStream::setPaused(bool paused)
+{
+    if (paused == m_paused)
+        return;
     const int64_t nowNs = steadyNowNs();
-    if (!m_played)
-        return 0;
+    if (m_played) {
+        m_anchorMs = positionMs(nowNs);
+        m_anchorNs = nowNs;
+    }
+    m_paused = paused;
     if (isSilent())
-        return static_cast<int>((nowNs - m_playStartNs) / 1000000);
+        return;
+    Wish wish = m_wished;
+    wish.running = m_played && !paused;
+    if (paused && m_played) {
+        // The sound that was mixed ahead of the ear still plays out, so the source starts
+        // over at the sample the clock stands on: the resume picks up right there.
+        ++wish.restarts;
+        wish.startFrame = std::min(
+            static_cast<int64_t>(std::llround(m_anchorMs * 1e-3 * m_decoder->rateHz())),
+            m_decoder->lengthFrames());
+        wish.fadeOut = true;
+        m_clock.reset();
+    }
+    ask(wish);
+}
+
+void SoundStream::setSpeed(float speed)
+{
+    const int64_t nowNs = steadyNowNs();
+    if (m_played && !m_paused) {
+        m_anchorMs = positionMs(nowNs);
+        m_anchorNs = nowNs;
+    }
+    m_speed = speed;
+    m_clock.setRate(speed);
+    if (isSilent())
+        return;
+    Wish wish = m_wished;
+    wish.speed = speed;
+    ask(wish);
+}
+
+double SoundStream::positionMs(int64_t nowNs)
+{
+    if (!m_played || m_paused)
+        return m_anchorMs;
+    if (isSilent())
+        return m_anchorMs + (nowNs - m_anchorNs) / 1e6 * m_speed;
 
     Reading reading;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         reading = m_reading;
     }
-    double positionMs = 0.0;
+    // A reading from before the latest restart tells where the old sound was.
+    if (reading.restarts != m_wished.restarts)
+        return m_anchorMs;
+    double positionMs = m_anchorMs;
     if (reading.finished) {
         if (!m_clock.isRunning())
-            m_clock.follow(nowNs, 0.0);  // a track too short to be caught playing
+            m_clock.follow(nowNs, m_anchorMs);  // too little left to be caught playing
         positionMs = m_clock.freeRun(nowNs);
     } else if (reading.playing) {
         // The mixer left the track at positionSec when the device clock read positionClockNs;
-        // the listener is as far past that point as the audible device clock is now.
+        // the listener is as far past that point as the audible device clock is now, at the
+        // speed the source plays.
         const int64_t audibleClockNs = nowNs + reading.audibleMinusSteadyNs;
-        const double targetMs =
-            reading.positionSec * 1e3 + (audibleClockNs - reading.positionClockNs) / 1e6;
+        const double targetMs = reading.positionSec * 1e3 +
+                                (audibleClockNs - reading.positionClockNs) / 1e6 * reading.speed;
         positionMs = m_clock.follow(nowNs, targetMs);
     }
-    return static_cast<int>(std::floor(std::max(positionMs, 0.0)));
+    // Until the sound from the anchor reaches the ear, the estimate lies before it.
+    return std::max(positionMs, m_anchorMs);
 }
 
 double SoundStream::outputLatencyMs() const
@@ -141,17 +211,35 @@ void SoundStream::createSource()
 
 void SoundStream::feed()
 {
-    int64_t framesUnqueued = 0;  // frames of the track in buffers already taken off the queue
+    int64_t framesUnqueued = 0;  // frames of the track before the buffers now queued
     bool sourceStarted = false;
     bool trackDecoded = false;
+    int restartsDone = 0;
+    float speed = 1.0f;
     const double rateHz = m_decoder->rateHz();
 
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_stopping) {
-        const bool playRequested = m_playRequested;
+        const Wish wish = m_wish;
         lock.unlock();
 
-        if (playRequested && !sourceStarted) {
+        if (wish.speed != speed) {
+            speed = wish.speed;
+            alSourcef(m_source, AL_PITCH, speed);
+        }
+        if (wish.restarts != restartsDone) {
+            ALint state = AL_INITIAL;
+            alGetSourcei(m_source, AL_SOURCE_STATE, &state);
+            trackDecoded = !restartAt(wish.startFrame, wish.fadeOut && state == AL_PLAYING);
+            framesUnqueued = wish.startFrame;
+            sourceStarted = false;
+            restartsDone = wish.restarts;
+            lock.lock();
+            m_reading = Reading();
+            m_reading.restarts = restartsDone;
+            lock.unlock();
+        }
+        if (wish.running && !sourceStarted) {
             alSourcePlay(m_source);
             sourceStarted = true;
         }
@@ -193,23 +281,78 @@ void SoundStream::feed()
             m_reading.playing = true;
             m_reading.positionSec = framesUnqueued / rateHz + offsetSec;
             m_reading.positionClockNs = offsetClockNs;
+            m_reading.speed = speed;
         }
         m_reading.finished = finished;
         m_reading.audibleMinusSteadyNs = m_tracker.offsetNs();
         m_reading.latencyNs = latencyNs;
-        // Play requests wake the thread at once, so the music starts without a poll's delay.
-        m_wake.wait_for(lock, kFeedPeriod, [this, &sourceStarted] {
-            return m_stopping || (m_playRequested && !sourceStarted);
+        // A wish wakes the thread at once, so the music starts or jumps without a poll's delay.
+        m_wake.wait_for(lock, kFeedPeriod, [&] {
+            return m_stopping || m_wish.restarts != restartsDone || m_wish.speed != speed ||
+                   (m_wish.running && !sourceStarted);
         });
     }
 }
 
-bool SoundStream::fill(ALuint buffer)
+bool SoundStream::restartAt(int64_t frame, bool fadeOutFirst)
+{
+    if (fadeOutFirst)
+        fadeOut();
+    alSourceStop(m_source);
+    alSourcei(m_source, AL_BUFFER, 0);  // a stopped source gives back its whole queue
+    alSourcef(m_source, AL_GAIN, 1.0f);
+    m_decoder->seek(frame);
+    long fadeInFrames = kFadeInFrames;
+    for (ALuint buffer : m_buffers) {
+        if (!fill(buffer, fadeInFrames))
+            return false;
+        alSourceQueueBuffers(m_source, 1, &buffer);
+        fadeInFrames = 0;
+    }
+    return true;
+}
+
+void SoundStream::fadeOut()
+{
+    // OpenAL Soft stops a source dead, which clicks, but it ramps a playing source's gain
+    // over one mixer step. The change is taken up at the start of the next step, which may
+    // be almost a step away, so the ramp is over two steps after the clock read here; a
+    // clock that stands still (a stalled output) is given up on after a few steps.
+    alSourcef(m_source, AL_GAIN, 0.0f);
+    int64_t startClockNs = 0, clockNs = 0, latencyNs = 0;
+    m_device->readClock(startClockNs, latencyNs);
+    const int64_t stepNs = m_device->mixerStepNs();
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::nanoseconds(5 * stepNs);
+    do {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        m_device->readClock(clockNs, latencyNs);
+    } while (clockNs < startClockNs + 2 * stepNs && std::chrono::steady_clock::now() < giveUp);
+}
+
+bool SoundStream::fill(ALuint buffer, long fadeInFrames)
 {
     const long frames = m_decoder->read(m_pcm.data(), kBufferFrames);
     if (frames == 0)
         return false;
-    const ALsizei sizeBytes = static_cast<ALsizei>(frames * m_decoder->channels() * 2);
+    const int channels = m_decoder->channels();
+    for (long frame = 0; frame < std::min(fadeInFrames, frames); ++frame) {
+        const double gain = double(frame) / fadeInFrames;
+        for (int channel = 0; channel < channels; ++channel) {
+            int16_t& sample = m_pcm[size_t(frame * channels + channel)];
+            sample = static_cast<int16_t>(sample * gain);
+        }
+    }
+    const ALsizei sizeBytes = static_cast<ALsizei>(frames * channels * 2);
     alBufferData(buffer, m_format, m_pcm.data(), sizeBytes, m_decoder->rateHz());
     return true;
+}
+
+void SoundStream::ask(const Wish& wish)
+{
+    m_wished = wish;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_wish = wish;
+    }
+    m_wake.notify_one();
 }
