@@ -129,7 +129,6 @@ void SoundStream::setSpeed(float speed)
         m_anchorNs = nowNs;
     }
     m_speed = speed;
-    m_clock.setRate(speed);
     if (isSilent())
         return;
     Wish wish = m_wished;
@@ -154,6 +153,7 @@ double SoundStream::positionMs(int64_t nowNs)
         return m_anchorMs;
     double positionMs = m_anchorMs;
     if (reading.finished) {
+        m_clock.setRate(m_speed);
         if (!m_clock.isRunning())
             m_clock.follow(nowNs, m_anchorMs);  // too little left to be caught playing
         positionMs = m_clock.freeRun(nowNs);
@@ -161,9 +161,17 @@ double SoundStream::positionMs(int64_t nowNs)
         // The mixer left the track at positionSec when the device clock read positionClockNs;
         // the listener is as far past that point as the audible device clock is now, at the
         // speed the source plays.
+        // Until the listener reaches the latest change of speed, the old speed is heard, and
+        // the clock runs at it.
         const int64_t audibleClockNs = nowNs + reading.audibleMinusSteadyNs;
-        const double targetMs = reading.positionSec * 1e3 +
-                                (audibleClockNs - reading.positionClockNs) / 1e6 * reading.speed;
+        double targetMs = reading.positionSec * 1e3 +
+                          (audibleClockNs - reading.positionClockNs) / 1e6 * reading.speed;
+        m_clock.setRate(reading.speed);
+        if (audibleClockNs < reading.speedChangeClockNs) {
+            targetMs = reading.speedChangeSec * 1e3 +
+                       (audibleClockNs - reading.speedChangeClockNs) / 1e6 * reading.speedBefore;
+            m_clock.setRate(reading.speedBefore);
+        }
         positionMs = m_clock.follow(nowNs, targetMs);
     }
     // Until the sound from the anchor reaches the ear, the estimate lies before it.
@@ -224,8 +232,18 @@ void SoundStream::feed()
         lock.unlock();
 
         if (wish.speed != speed) {
+            // The mixer takes the pitch up at its next step, which starts where the device
+            // clock stands now; the source's offset there is where the new speed begins.
+            alSourcef(m_source, AL_PITCH, wish.speed);
+            double offsetSec = 0.0;
+            int64_t offsetClockNs = 0;
+            m_device->readSourceOffset(m_source, offsetSec, offsetClockNs);
+            lock.lock();
+            m_reading.speedChangeSec = framesUnqueued / rateHz + offsetSec;
+            m_reading.speedChangeClockNs = offsetClockNs;
+            m_reading.speedBefore = speed;
+            lock.unlock();
             speed = wish.speed;
-            alSourcef(m_source, AL_PITCH, speed);
         }
         if (wish.restarts != restartsDone) {
             ALint state = AL_INITIAL;
@@ -298,8 +316,10 @@ bool SoundStream::restartAt(int64_t frame, bool fadeOutFirst)
 {
     if (fadeOutFirst)
         fadeOut();
-    alSourceStop(m_source);
-    alSourcei(m_source, AL_BUFFER, 0);  // a stopped source gives back its whole queue
+    // Rewound, not just stopped: a stopped source counts every buffer as played, and the
+    // feeding loop would take the new queue for spent and decode on while paused.
+    alSourceRewind(m_source);
+    alSourcei(m_source, AL_BUFFER, 0);  // an initial source gives back its whole queue
     alSourcef(m_source, AL_GAIN, 1.0f);
     m_decoder->seek(frame);
     long fadeInFrames = kFadeInFrames;

@@ -89,6 +89,11 @@ private:
         int64_t positionClockNs = 0; // ... at this device clock
         int64_t audibleMinusSteadyNs = 0;
         int64_t latencyNs = 0;
+        // The sound mixed before the latest change of speed still plays at the old speed
+        // for as long as the output latency: where the change was made, and the old speed.
+        double speedChangeSec = 0.0;
+        int64_t speedChangeClockNs = 0;
+        float speedBefore = 1.0f;
     };
 
     static const int kBufferCount = 4;
