@@ -29,7 +29,7 @@ SoundStream::SoundStream() = default;
 SoundStream::SoundStream(const SoundDevice& device, std::unique_ptr<OggDecoder> decoder)
     : m_device(&device), m_decoder(std::move(decoder))
 {
-    createSource();
+    createSources();
     if (!m_failure.empty()) {
         m_device = nullptr;
         return;
@@ -47,13 +47,15 @@ SoundStream::~SoundStream()
         m_wake.notify_one();
         m_feeder.join();
     }
-    if (m_source != 0) {
-        alSourceStop(m_source);
-        alSourcei(m_source, AL_BUFFER, 0);  // drops the queue, so the buffers can go
-        alDeleteSources(1, &m_source);
+    if (m_sources[0] != 0) {
+        for (ALuint source : m_sources) {
+            alSourceStop(source);
+            alSourcei(source, AL_BUFFER, 0);  // drops the queue, so the buffers can go
+        }
+        alDeleteSources(2, m_sources);
     }
-    if (m_buffers[0] != 0)
-        alDeleteBuffers(kBufferCount, m_buffers);
+    if (m_buffers[0][0] != 0)
+        alDeleteBuffers(2 * kBufferCount, m_buffers[0]);
 }
 
 void SoundStream::play()
@@ -85,7 +87,6 @@ bool SoundStream::setTimeMs(int timeMs)
         Wish wish = m_wished;
         ++wish.restarts;
         wish.startFrame = frame;
-        wish.fadeOut = false;  // a jump is a cut anyway, and the new sound must come at once
         ask(wish);
     }
     m_anchorMs = timeMs;
@@ -115,7 +116,6 @@ void SoundStream::setPaused(bool paused)
         wish.startFrame = std::min(
             static_cast<int64_t>(std::llround(m_anchorMs * 1e-3 * m_decoder->rateHz())),
             m_decoder->lengthFrames());
-        wish.fadeOut = true;
         m_clock.reset();
     }
     ask(wish);
@@ -184,36 +184,38 @@ double SoundStream::outputLatencyMs() const
     return m_reading.latencyNs / 1e6;
 }
 
-void SoundStream::createSource()
+void SoundStream::createSources()
 {
     m_format = m_decoder->channels() == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;
     m_pcm.resize(static_cast<size_t>(kBufferFrames) * m_decoder->channels());
 
     alGetError();  // clears an error left by someone else
-    alGenSources(1, &m_source);
+    alGenSources(2, m_sources);
     if (alGetError() != AL_NO_ERROR) {
-        m_source = 0;
+        m_sources[0] = 0;
         m_failure = "the audio library has no source left to play on";
         return;
     }
-    alGenBuffers(kBufferCount, m_buffers);
+    alGenBuffers(2 * kBufferCount, m_buffers[0]);
     if (alGetError() != AL_NO_ERROR) {
-        m_buffers[0] = 0;
+        m_buffers[0][0] = 0;
         m_failure = "the audio library cannot give buffers for the music";
         return;
     }
     // Music, not a sound in the scene: no position, no distance, and with direct channels a
     // stereo track reaches the left and right outputs unchanged instead of being panned.
-    alSourcei(m_source, AL_SOURCE_RELATIVE, AL_TRUE);
-    alSource3f(m_source, AL_POSITION, 0.0f, 0.0f, 0.0f);
-    alSourcef(m_source, AL_ROLLOFF_FACTOR, 0.0f);
-    if (m_decoder->channels() == 2 && m_device->hasDirectChannels())
-        alSourcei(m_source, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
+    for (ALuint source : m_sources) {
+        alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
+        alSource3f(source, AL_POSITION, 0.0f, 0.0f, 0.0f);
+        alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
+        if (m_decoder->channels() == 2 && m_device->hasDirectChannels())
+            alSourcei(source, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
+    }
 
-    for (ALuint buffer : m_buffers) {
+    for (ALuint buffer : m_buffers[0]) {
         if (!fill(buffer))
             break;
-        alSourceQueueBuffers(m_source, 1, &buffer);
+        alSourceQueueBuffers(m_sources[0], 1, &buffer);
     }
 }
 
@@ -231,13 +233,15 @@ void SoundStream::feed()
         const Wish wish = m_wish;
         lock.unlock();
 
+        const ALuint source = m_sources[m_active];
         if (wish.speed != speed) {
             // The mixer takes the pitch up at its next step, which starts where the device
             // clock stands now; the source's offset there is where the new speed begins.
-            alSourcef(m_source, AL_PITCH, wish.speed);
+            for (ALuint each : m_sources)
+                alSourcef(each, AL_PITCH, wish.speed);
             double offsetSec = 0.0;
             int64_t offsetClockNs = 0;
-            m_device->readSourceOffset(m_source, offsetSec, offsetClockNs);
+            m_device->readSourceOffset(source, offsetSec, offsetClockNs);
             lock.lock();
             m_reading.speedChangeSec = framesUnqueued / rateHz + offsetSec;
             m_reading.speedChangeClockNs = offsetClockNs;
@@ -246,47 +250,53 @@ void SoundStream::feed()
             speed = wish.speed;
         }
         if (wish.restarts != restartsDone) {
-            ALint state = AL_INITIAL;
-            alGetSourcei(m_source, AL_SOURCE_STATE, &state);
-            trackDecoded = !restartAt(wish.startFrame, wish.fadeOut && state == AL_PLAYING);
+            trackDecoded = !restartAt(wish.startFrame);
             framesUnqueued = wish.startFrame;
             sourceStarted = false;
             restartsDone = wish.restarts;
             lock.lock();
             m_reading = Reading();
             m_reading.restarts = restartsDone;
-            lock.unlock();
+            continue;  // with the lock held, as the loop begins: on with the new source
+        }
+        if (m_fading >= 0) {
+            int64_t clockNs = 0, latencyNs = 0;
+            m_device->readClock(clockNs, latencyNs);
+            if (clockNs >= m_fadeEndClockNs) {
+                empty(m_sources[m_fading]);
+                m_fading = -1;
+            }
         }
         if (wish.running && !sourceStarted) {
-            alSourcePlay(m_source);
+            alSourcePlay(source);
             sourceStarted = true;
         }
         // The state is read before the queue: a source found stopped has played every
         // buffer it holds, so all of them are recycled before it is restarted.
         ALint state = AL_INITIAL;
-        alGetSourcei(m_source, AL_SOURCE_STATE, &state);
+        alGetSourcei(source, AL_SOURCE_STATE, &state);
         ALint processed = 0;
-        alGetSourcei(m_source, AL_BUFFERS_PROCESSED, &processed);
+        alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
         for (; processed > 0; --processed) {
             ALuint buffer = 0;
-            alSourceUnqueueBuffers(m_source, 1, &buffer);
+            alSourceUnqueueBuffers(source, 1, &buffer);
             ALint sizeBytes = 0;
             alGetBufferi(buffer, AL_SIZE, &sizeBytes);
             framesUnqueued += sizeBytes / (m_decoder->channels() * 2);
             if (!trackDecoded && fill(buffer))
-                alSourceQueueBuffers(m_source, 1, &buffer);
+                alSourceQueueBuffers(source, 1, &buffer);
             else
                 trackDecoded = true;
         }
         ALint queued = 0;
-        alGetSourcei(m_source, AL_BUFFERS_QUEUED, &queued);
+        alGetSourcei(source, AL_BUFFERS_QUEUED, &queued);
         const bool finished = sourceStarted && state == AL_STOPPED && queued == 0;
         if (sourceStarted && state == AL_STOPPED && queued > 0)
-            alSourcePlay(m_source);  // it ran dry (the machine stalled): carry on
+            alSourcePlay(source);  // it ran dry (the machine stalled): carry on
 
         double offsetSec = 0.0;
         int64_t offsetClockNs = 0;
-        m_device->readSourceOffset(m_source, offsetSec, offsetClockNs);
+        m_device->readSourceOffset(source, offsetSec, offsetClockNs);
         int64_t deviceClockNs = 0;
         int64_t latencyNs = 0;
         m_device->readClock(deviceClockNs, latencyNs);
@@ -312,41 +322,46 @@ void SoundStream::feed()
     }
 }
 
-bool SoundStream::restartAt(int64_t frame, bool fadeOutFirst)
+bool SoundStream::restartAt(int64_t frame)
 {
-    if (fadeOutFirst)
-        fadeOut();
-    // Rewound, not just stopped: a stopped source counts every buffer as played, and the
-    // feeding loop would take the new queue for spent and decode on while paused.
-    alSourceRewind(m_source);
-    alSourcei(m_source, AL_BUFFER, 0);  // an initial source gives back its whole queue
-    alSourcef(m_source, AL_GAIN, 1.0f);
+    // What plays fades out on its own source, as the new sound starts on the other: OpenAL
+    // Soft stops a source dead, which clicks, but it ramps a playing source's gain over one
+    // mixer step. The change is taken up at the start of the next step, which may be almost
+    // a step away, so the fade is over two steps after the device clock read here.
+    ALint state = AL_INITIAL;
+    alGetSourcei(m_sources[m_active], AL_SOURCE_STATE, &state);
+    if (state == AL_PLAYING) {
+        const int other = 1 - m_active;
+        empty(m_sources[other]);  // still fading from a jump just before: cut short
+        alSourcef(m_sources[m_active], AL_GAIN, 0.0f);
+        int64_t clockNs = 0, latencyNs = 0;
+        m_device->readClock(clockNs, latencyNs);
+        m_fadeEndClockNs = clockNs + 2 * m_device->mixerStepNs();
+        m_fading = m_active;
+        m_active = other;
+    } else {
+        empty(m_sources[m_active]);
+        if (m_fading == m_active)
+            m_fading = -1;
+    }
     m_decoder->seek(frame);
     long fadeInFrames = kFadeInFrames;
-    for (ALuint buffer : m_buffers) {
+    for (ALuint buffer : m_buffers[m_active]) {
         if (!fill(buffer, fadeInFrames))
             return false;
-        alSourceQueueBuffers(m_source, 1, &buffer);
+        alSourceQueueBuffers(m_sources[m_active], 1, &buffer);
         fadeInFrames = 0;
     }
     return true;
 }
 
-void SoundStream::fadeOut()
+void SoundStream::empty(ALuint source)
 {
-    // OpenAL Soft stops a source dead, which clicks, but it ramps a playing source's gain
-    // over one mixer step. The change is taken up at the start of the next step, which may
-    // be almost a step away, so the ramp is over two steps after the clock read here; a
-    // clock that stands still (a stalled output) is given up on after a few steps.
-    alSourcef(m_source, AL_GAIN, 0.0f);
-    int64_t startClockNs = 0, clockNs = 0, latencyNs = 0;
-    m_device->readClock(startClockNs, latencyNs);
-    const int64_t stepNs = m_device->mixerStepNs();
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::nanoseconds(5 * stepNs);
-    do {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        m_device->readClock(clockNs, latencyNs);
-    } while (clockNs < startClockNs + 2 * stepNs && std::chrono::steady_clock::now() < giveUp);
+    // Rewound, not just stopped: a stopped source counts every buffer as played, and the
+    // feeding loop would take a new queue for spent and decode on while paused.
+    alSourceRewind(source);
+    alSourcei(source, AL_BUFFER, 0);  // an initial source gives back its whole queue
+    alSourcef(source, AL_GAIN, 1.0f);
 }
 
 bool SoundStream::fill(ALuint buffer, long fadeInFrames)

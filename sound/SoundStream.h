@@ -1,17 +1,18 @@
 // SoundStream: one music track playing on the sound device, and the clock that says where
 // the listener is in it. It is what FSOUND_STREAM handles point to.
 //
-// An audible stream owns its decoder, one OpenAL source with a small queue of buffers, and a
-// feeding thread that keeps the queue full and reads the device's clocks, so playback never
+// An audible stream owns its decoder, two OpenAL sources with a small queue of buffers each
+// (one plays, the other takes over at a jump), and a feeding thread that keeps the queue full and reads the device's clocks, so playback never
 // waits on the frame loop. A silent stream (no device, no readable file) plays nothing and
 // its clock simply runs from play(). Every public call is for one thread, the caller's; it
 // tells the feeding thread what it wants (where to start, whether to run, how fast), and the
 // feeding thread shares only the latest reading with it, under a mutex.
 //
-// Seeking and pausing restart the source: it stops (a pause fades out over one mixer step
-// first), its queue is refilled from the new position with a fade-in of a few milliseconds,
-// and it plays when the caller wants it to. Readings taken before a restart are not used
-// after it, so the clock holds the restart's position until the new sound is heard.
+// Seeking and pausing restart the track: what plays fades out over one mixer step on its
+// source, while the other source is queued from the new position with a fade-in of a few
+// milliseconds and plays when the caller wants it to (at once for a jump, at the resume for
+// a pause). Readings taken before a restart are not used after it, so the clock holds the
+// restart's position until the new sound is heard.
 #pragma once
 
 #include "DeviceClockTracker.h"  // Required for: DeviceClockTracker
@@ -73,7 +74,6 @@ private:
     struct Wish {
         int restarts = 0;         // counts the restarts asked for
         int64_t startFrame = 0;   // where the latest restart starts the track
-        bool fadeOut = false;     // whether it fades out what plays first (a pause)
         bool running = false;     // played and not paused
         float speed = 1.0f;
     };
@@ -104,13 +104,13 @@ private:
     // first sample does not click.
     static const long kFadeInFrames = 132;
 
-    void createSource();
+    void createSources();
     void feed();
-    // Stops the source (after a fade-out if asked) and queues the track from `frame` on,
-    // fading in. Returns false when the queue holds the rest of the track.
-    bool restartAt(int64_t frame, bool fadeOutFirst);
-    // Lowers the gain of the playing source to 0 and waits until the mixer has done so.
-    void fadeOut();
+    // Fades out what plays and queues the track from `frame` on, fading in, on the source
+    // that becomes the active one. Returns false when the queue holds the rest of the track.
+    bool restartAt(int64_t frame);
+    // Stops `source` at once and takes back its buffers; its gain is 1 again.
+    void empty(ALuint source);
     // Decodes the next piece of the track into `buffer`, the first `fadeInFrames` of it
     // rising from silence; false at the end of the track.
     bool fill(ALuint buffer, long fadeInFrames = 0);
@@ -122,8 +122,8 @@ private:
     const SoundDevice* m_device = nullptr;
     std::unique_ptr<OggDecoder> m_decoder;
     std::string m_failure;
-    ALuint m_source = 0;
-    ALuint m_buffers[kBufferCount] = {};
+    ALuint m_sources[2] = {};
+    ALuint m_buffers[2][kBufferCount] = {};  // each source's own
     std::vector<int16_t> m_pcm;
     int m_format = 0;
 
@@ -137,6 +137,9 @@ private:
 
     // Feeding thread only.
     DeviceClockTracker m_tracker;
+    int m_active = 0;               // the source that plays the track
+    int m_fading = -1;              // the source fading out after a restart, if any
+    int64_t m_fadeEndClockNs = 0;   // the device clock by which its fade is over
 
     // Caller's thread only.
     bool m_played = false;

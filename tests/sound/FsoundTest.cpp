@@ -407,7 +407,46 @@ TEST(Music, JumpsPausesAndSpeedsMoveTheClockOfSilentAndAudibleStreamsAlike)
     EXPECT_EQ(777, FSOUND_Stream_GetTime(audible)) << "the manual clock overrides them all";
 }
 
-TEST(Music, ThroughTheWaveWriterAJumpAndAResumeGoOnFromTheirExactSamplesWithoutAClick)
+namespace {
+
+// Where the sound resumes after the first silence from `fromFrame` on: the output frame and
+// the track frame, the latter looked for in [firstTrackFrame, lastTrackFrame]. The resume
+// fades in over 3 ms, so both are pinned by the fade's exact samples. Fails the test when
+// there is no such resume.
+struct Resume {
+    long silenceAt = -1, outFrame = -1, trackFrame = -1;
+};
+
+Resume findResume(const Pcm& out, long fromFrame, const Pcm& track, long firstTrackFrame, long lastTrackFrame)
+{
+    const long fadeFrames = 132, quietFrames = 1000;
+    Resume resume;
+    long quiet = 0, at = fromFrame;
+    for (; at < out.frames() && quiet < quietFrames; ++at)
+        quiet = out.left[size_t(at)] == 0.0f && out.right[size_t(at)] == 0.0f ? quiet + 1 : 0;
+    resume.silenceAt = at - quiet;
+    const long laterTrackFrame = lastTrackFrame + 2000;
+    const long laterAt = findPlayed(out, at, track, laterTrackFrame);
+    EXPECT_GE(laterAt, 0) << "the track is not played after the silence at " << resume.silenceAt;
+    for (long trackFrame = firstTrackFrame; laterAt >= 0 && trackFrame <= lastTrackFrame; ++trackFrame) {
+        const long outFrame = laterAt - (laterTrackFrame - trackFrame);
+        long i = 0;
+        while (i < fadeFrames && std::fabs(track.left[size_t(trackFrame + i)] * i / fadeFrames -
+                                           out.left[size_t(outFrame + i)]) <= 1.0f / 32768)
+            ++i;
+        if (i == fadeFrames) {
+            resume.outFrame = outFrame;
+            resume.trackFrame = trackFrame;
+        }
+    }
+    EXPECT_GE(resume.trackFrame, 0) << "no fade-in from a track frame in [" << firstTrackFrame << ", "
+                                    << lastTrackFrame << "]";
+    return resume;
+}
+
+} // namespace
+
+TEST(Music, ThroughTheWaveWriterJumpsAndResumesGoOnFromTheirExactSamplesWithoutAClick)
 {
     const std::string wavePath = scratch("heard.wav");
     if (!configureOpenAL("wave", "[wave]\nfile = " + wavePath + "\n"))
@@ -425,38 +464,36 @@ TEST(Music, ThroughTheWaveWriterAJumpAndAResumeGoOnFromTheirExactSamplesWithoutA
         sleepMs(300.0);
         pausedMs = FSOUND_Stream_GetTime(stream);
         FSOUND_Stream_SetPaused(stream, true);
+        sleepMs(200.0);
+        FSOUND_Stream_SetPaused(stream, false);
         sleepMs(300.0);
+        FSOUND_Stream_SetPaused(stream, true);
+        sleepMs(200.0);
+        FSOUND_Stream_SetTime(stream, 3000);
         FSOUND_Stream_SetPaused(stream, false);
         sleepMs(300.0);
     }  // closing the output finishes the file
     const Pcm track = decodeTrack(trackPath), out = readWave(wavePath);
     ASSERT_GT(out.frames(), 44100);
 
-    // The jump: from its first frame on, the track at 2 s, rising from silence over 3 ms.
-    const long fadeFrames = 132, jumpFrame = 88200;
-    const long jumpedAt = findPlayed(out, 0, track, jumpFrame + fadeFrames) - fadeFrames;
+    // The jump while playing: the track at 2 s, once the old sound has faded out under it.
+    const long jumpFrame = 88200, crossfadeFrames = 4410;
+    const long jumpedAt = findPlayed(out, 0, track, jumpFrame + crossfadeFrames) - crossfadeFrames;
     ASSERT_GE(jumpedAt, 0) << "the track from 2 s is nowhere in the output";
-    for (long i = 0; i < fadeFrames; ++i)
-        ASSERT_NEAR(track.left[size_t(jumpFrame + i)] * i / fadeFrames, out.left[size_t(jumpedAt + i)], 1.0 / 32768)
-            << "fade-in frame " << i;
+    // The old sound fades out as the new one fades in: the sum moves no faster than both
+    // together, where a cut would step by up to a whole amplitude.
+    const float crossfadeStep =
+        largestStep(track, 0, jumpFrame) + largestStep(track, jumpFrame, jumpFrame + crossfadeFrames);
+    EXPECT_LE(largestStep(out, jumpedAt - 300, jumpedAt + 300), crossfadeStep + 0.01f) << "the jump clicks";
 
     // The pause: silence, then the track again from the sample the clock stood on.
-    long silenceAt = jumpedAt;
-    while (silenceAt < out.frames() && !std::all_of(&out.left[size_t(silenceAt)], &out.left[size_t(std::min(silenceAt + 1000, out.frames()))], [](float x) { return x == 0.0f; }))
-        ++silenceAt;
-    long resumedAt = silenceAt + 1000;
-    while (resumedAt < out.frames() && out.left[size_t(resumedAt)] == 0.0f)
-        ++resumedAt;
-    ASSERT_LT(resumedAt, out.frames()) << "no sound after the pause";
-    --resumedAt;  // the fade-in's first frame is silent
-    const long laterTrackFrame = long(pausedMs * 44.1) + 2000;
-    const long laterAt = findPlayed(out, resumedAt, track, laterTrackFrame);
-    ASSERT_GE(laterAt, 0) << "the track near the paused time is nowhere after the pause";
-    const long resumedTrackFrame = laterTrackFrame - (laterAt - resumedAt);
-    EXPECT_GE(resumedTrackFrame, long(pausedMs * 44.1) - 2);
-    EXPECT_LE(resumedTrackFrame, long((pausedMs + 1) * 44.1) + 2);
+    const Resume resumed = findResume(out, jumpedAt, track, long(pausedMs * 44.1) - 1, long((pausedMs + 1) * 44.1) + 1);
+    ASSERT_GE(resumed.trackFrame, 0);
+    const float musicStep = largestStep(track, resumed.trackFrame - 22050, resumed.trackFrame + 22050);
+    EXPECT_LE(largestStep(out, resumed.silenceAt - 300, resumed.silenceAt + 300), musicStep) << "the pause clicks";
+    EXPECT_LE(largestStep(out, resumed.outFrame - 300, resumed.outFrame + 300), musicStep) << "the resume clicks";
 
-    const float musicStep = largestStep(track, resumedTrackFrame - 22050, resumedTrackFrame + 22050);
-    EXPECT_LE(largestStep(out, silenceAt - 300, silenceAt + 300), musicStep) << "the pause clicks";
-    EXPECT_LE(largestStep(out, resumedAt - 300, resumedAt + 300), musicStep) << "the resume clicks";
+    // A jump while paused: the resume starts exactly at 3 s.
+    const Resume jumped = findResume(out, resumed.outFrame, track, 132300 - 200, 132300 + 200);
+    EXPECT_EQ(132300, jumped.trackFrame);
 }
