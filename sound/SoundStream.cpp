@@ -160,9 +160,8 @@ double SoundStream::positionMs(int64_t nowNs)
     } else if (reading.playing) {
         // The mixer left the track at positionSec when the device clock read positionClockNs;
         // the listener is as far past that point as the audible device clock is now, at the
-        // speed the source plays.
-        // Until the listener reaches the latest change of speed, the old speed is heard, and
-        // the clock runs at it.
+        // speed the source plays. Until the listener reaches the latest change of speed, the
+        // sound mixed before it is heard at the old speed, and the clock runs at that.
         const int64_t audibleClockNs = nowNs + reading.audibleMinusSteadyNs;
         double targetMs = reading.positionSec * 1e3 +
                           (audibleClockNs - reading.positionClockNs) / 1e6 * reading.speed;
@@ -341,10 +340,10 @@ bool SoundStream::restartAt(int64_t frame)
         m_active = other;
     } else {
         empty(m_sources[m_active]);
-        if (m_fading == m_active)
-            m_fading = -1;
     }
-    m_decoder->seek(frame);
+    // A file that cannot seek there (damaged) plays nothing more; the clock runs on.
+    if (!m_decoder->seek(frame))
+        return false;
     long fadeInFrames = kFadeInFrames;
     for (ALuint buffer : m_buffers[m_active]) {
         if (!fill(buffer, fadeInFrames))
