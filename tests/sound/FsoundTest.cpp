@@ -384,6 +384,8 @@ TEST(Music, JumpsPausesAndSpeedsMoveTheClockOfSilentAndAudibleStreamsAlike)
         {"a speed while paused", setSpeed(0.5f), 100, true, 2000, 1, true},
         {"the resume runs at half speed", setPaused(false), 400, false, 2000, 0.5f, false},
         {"twice the speed while playing", setSpeed(2.0f), 300, false, -1, 2, false},
+        {"a jump to the end runs on past it", setTime(3000), 300, false, 3000, 2, false},
+        {"a jump back from there plays again", setTime(500), 300, false, 500, 2, false},
     };
     for (FSOUND_STREAM* stream : {silent, audible}) {
         SCOPED_TRACE(stream == silent ? "silent" : "audible");
