@@ -16,20 +16,22 @@
 // position with the output latency taken off, advanced between the mixer's 23 ms steps by
 // the monotonic clock. While the music plays it never goes back, two readings a frame apart
 // differ by the wall time between them within a millisecond or so, and it does not drift
-// from the wall clock. Before the first sound reaches the output it reads 0; after the end
-// of the track it runs on in real time. The clock learns the output's timing from the moment
+// from the wall clock. Before the first sound reaches the output it reads where the track
+// starts (0 unless moved); after the end of the track it runs on in real time. The clock learns the output's timing from the moment
 // the stream is opened and knows it after about three seconds (the demo opens its music six
 // seconds before playing it); a stream played at once may ease forward by up to the mixer's
 // lateness, about 12 ms, during its first two seconds.
 //
 // Jumping, pausing and speed. The demo plays its music straight through; tools that scrub
-// it (a studio, a sync editor) move it with three more calls. A jump sets the clock at once
-// and the clock then holds there until the sound from that point is heard (about one mixer
-// step plus the output latency), so picture and sound stay together. A pause holds the
-// clock where it stands and fades the sound out over one mixer step; the resume fades in
-// over 3 ms from the sample the clock held, so the sound mixed ahead of the ear before the
-// pause (the output latency's worth) is heard again after it. A speed other than 1 plays
-// the track faster or slower through the output's pitch, and the clock runs at that speed.
+// it (a studio, a sync editor) move it with three more calls. A jump sets the clock at once;
+// the sound playing fades out over one mixer step as the new place fades in over 3 ms, from
+// the next mixer step on, and the clock holds the jump's time until that sound is heard
+// (the output latency later), so picture and sound stay together. A pause holds the clock
+// where it stands and fades the sound out over one mixer step; the resume fades in from the
+// sample the clock held, so the sound mixed ahead of the ear before the pause (the output
+// latency's worth) is heard again after it. A speed other than 1 plays the track faster or
+// slower through the output's pitch, and the clock runs at that speed from the moment the
+// changed sound is heard. A silent stream does all of this on its clock alone.
 //
 // Failures never stop the program. Without an audio output, or when the file is missing or
 // unreadable, a stream is still returned; it plays nothing and its clock starts at
