@@ -31,7 +31,9 @@
 // sample the clock held, so the sound mixed ahead of the ear before the pause (the output
 // latency's worth) is heard again after it. A speed other than 1 plays the track faster or
 // slower through the output's pitch, and the clock runs at that speed from the moment the
-// changed sound is heard. A silent stream does all of this on its clock alone.
+// changed sound is heard. A silent stream does all of this on its clock alone. The browser
+// build stops the sound at once instead of fading it, and starts the new sound 0.1 s later
+// (sound/web/SoundStream.h); its clock holds meanwhile the same way.
 //
 // Failures never stop the program. Without an audio output, or when the file is missing or
 // unreadable, a stream is still returned; it plays nothing and its clock starts at
