@@ -2,8 +2,9 @@
 // the listener is in it. It is what FSOUND_STREAM handles point to.
 //
 // An audible stream owns its decoder, two OpenAL sources with a small queue of buffers each
-// (one plays, the other takes over at a jump), and a feeding thread that keeps the queue full and reads the device's clocks, so playback never
-// waits on the frame loop. A silent stream (no device, no readable file) plays nothing and
+// (one plays, the other takes over at a jump), and a feeding thread that keeps the queue
+// full and reads the device's clocks, so playback never waits on the frame loop. The
+// stream's speed plays through both sources' pitch. A silent stream (no device, no readable file) plays nothing and
 // its clock simply runs from play(). Every public call is for one thread, the caller's; it
 // tells the feeding thread what it wants (where to start, whether to run, how fast), and the
 // feeding thread shares only the latest reading with it, under a mutex.
