@@ -1,8 +1,9 @@
 #include "OggDecoder.h"
 
-#include <cerrno>   // Required for: errno
-#include <cstdio>   // Required for: fopen(), fclose()
-#include <cstring>  // Required for: strerror()
+#include <algorithm>  // Required for: std::max
+#include <cerrno>     // Required for: errno
+#include <cstdio>     // Required for: fopen(), fclose()
+#include <cstring>    // Required for: strerror()
 
 namespace {
 
@@ -50,11 +51,28 @@ bool OggDecoder::open(const char* fileName, std::string& whyNot)
     const vorbis_info* info = ov_info(&m_file, -1);
     m_channels = info->channels;
     m_rateHz = static_cast<int>(info->rate);
+    // Negative for an unseekable stream, which a file opened here never is.
+    m_lengthFrames = std::max<ogg_int64_t>(ov_pcm_total(&m_file, -1), 0);
     if (m_channels != 1 && m_channels != 2) {
         whyNot = "only mono and stereo tracks are played, this one has " +
                  std::to_string(m_channels) + " channels";
         return false;
     }
+    return true;
+}
+
+bool OggDecoder::seek(int64_t frame)
+{
+    if (frame < 0 || frame > m_lengthFrames)
+        return false;
+    // The end is a position too, but one that libvorbisfile will not seek to.
+    if (frame == m_lengthFrames) {
+        m_atEnd = true;
+        return true;
+    }
+    if (ov_pcm_seek(&m_file, frame) != 0)
+        return false;
+    m_atEnd = false;
     return true;
 }
 

@@ -10,7 +10,7 @@ double SmoothClock::follow(int64_t steadyNs, double targetMs)
         m_positionMs = targetMs;
         return m_positionMs;
     }
-    const double elapsedMs = std::max<int64_t>(steadyNs - m_lastSteadyNs, 0) / 1e6;
+    const double elapsedMs = std::max<int64_t>(steadyNs - m_lastSteadyNs, 0) / 1e6 * m_rate;
     const double predictedMs = m_positionMs + elapsedMs;
     const double errorMs = targetMs - predictedMs;
     double nextMs;
@@ -32,7 +32,7 @@ double SmoothClock::freeRun(int64_t steadyNs)
     if (!m_running)
         return 0.0;
     if (steadyNs > m_lastSteadyNs) {
-        m_positionMs += (steadyNs - m_lastSteadyNs) / 1e6;
+        m_positionMs += (steadyNs - m_lastSteadyNs) / 1e6 * m_rate;
         m_lastSteadyNs = steadyNs;
     }
     return m_positionMs;

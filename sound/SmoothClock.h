@@ -1,11 +1,13 @@
 // SmoothClock: turns a stream of position estimates into a clock that a frame loop can read:
-// it never goes back, and it advances with the monotonic clock, nudged towards the estimate
-// by at most half a millisecond per reading.
+// it never goes back, and it advances with the monotonic clock at its rate (1 unless the
+// music plays faster or slower), nudged towards the estimate by at most half a millisecond
+// per reading.
 //
 // Small disagreements (under kJumpMs) are eased away so that each reading moves by the wall
-// time since the last one within half a millisecond; a larger lead of the estimate (the audio
-// jumped ahead) is taken at once; a larger lag (the audio stalled) is caught up by running at
-// half speed, never backwards. Positions in milliseconds. Not thread-safe.
+// time since the last one, times the rate, within half a millisecond; a larger lead of the
+// estimate (the audio jumped ahead) is taken at once; a larger lag (the audio stalled) is
+// caught up by running at half pace, never backwards. Positions in milliseconds. Not
+// thread-safe.
 #pragma once
 
 #include <cstdint>  // Required for: int64_t
@@ -13,6 +15,12 @@
 class SmoothClock {
 public:
     bool isRunning() const { return m_running; }
+
+    // Stops the clock: the next follow() starts it afresh at its estimate, wherever that is.
+    void reset() { m_running = false; }
+
+    // Music milliseconds per wall millisecond from now on (the playback speed).
+    void setRate(double rate) { m_rate = rate; }
 
     // Moves to the reading at `steadyNs` given the estimated position `targetMs` there. The
     // first call starts the clock at the estimate. Returns the position.
@@ -32,6 +40,7 @@ private:
     static constexpr double kMaxNudgePerElapsed = 0.1;
 
     bool m_running = false;
+    double m_rate = 1.0;
     int64_t m_lastSteadyNs = 0;
     double m_positionMs = 0.0;
 };

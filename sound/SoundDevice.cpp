@@ -63,6 +63,10 @@ SoundDevice::SoundDevice(int mixRateHz)
     m_getInteger64v = reinterpret_cast<LPALCGETINTEGER64VSOFT>(
         alcGetProcAddress(m_device, "alcGetInteger64vSOFT"));
     m_directChannels = alIsExtensionPresent("AL_SOFT_direct_channels");
+    // The refresh rate is whole updates per second (43 for 1024 frames at 44.1 kHz).
+    ALCint refreshHz = 0;
+    alcGetIntegerv(m_device, ALC_REFRESH, 1, &refreshHz);
+    m_mixerStepNs = 1000000000 / (refreshHz > 0 ? refreshHz : 43);
 }
 
 SoundDevice::~SoundDevice()

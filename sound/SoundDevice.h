@@ -29,6 +29,10 @@ public:
     // Whether sources can play stereo buffers straight to the left and right outputs.
     bool hasDirectChannels() const { return m_directChannels; }
 
+    // How much the mixer mixes at a time, in nanoseconds of the device clock: a change to a
+    // source (a gain, a stop) is heard at the start of the next such step.
+    int64_t mixerStepNs() const { return m_mixerStepNs; }
+
     // The device clock (time of audio mixed so far) and the output latency: how long until
     // what is mixed at that clock reaches the listener. Both in nanoseconds.
     void readClock(int64_t& clockNs, int64_t& latencyNs) const;
@@ -45,5 +49,6 @@ private:
     LPALGETSOURCEDVSOFT m_getSourcedv = nullptr;
     LPALCGETINTEGER64VSOFT m_getInteger64v = nullptr;
     bool m_directChannels = false;
+    int64_t m_mixerStepNs = 0;
     std::string m_failure;
 };

@@ -50,7 +50,7 @@ EM_JS(double, web_audio_audible_time, (double nowMs), {
     return context.currentTime - (context.outputLatency || context.baseLatency || 0);
 });
 
-EM_JS(void, web_audio_schedule, (const float* left, const float* right, int frames, double whenSec), {
+EM_JS(void, web_audio_schedule, (const float* left, const float* right, int frames, double whenSec, double rate), {
     var audio = Module.tavlenAudio;
     var stereo = left !== right;
     var buffer = audio.context.createBuffer(stereo ? 2 : 1, frames, audio.context.sampleRate);
@@ -59,6 +59,7 @@ EM_JS(void, web_audio_schedule, (const float* left, const float* right, int fram
         buffer.copyToChannel(HEAPF32.subarray(right >> 2, (right >> 2) + frames), 1);
     var source = audio.context.createBufferSource();
     source.buffer = buffer;
+    source.playbackRate.value = rate;
     source.connect(audio.context.destination);
     source.onended = function() {
         var at = audio.sources.indexOf(source);
@@ -98,7 +99,12 @@ double SoundDevice::audibleTimeSec(double nowMs) const
     return web_audio_audible_time(nowMs);
 }
 
-void SoundDevice::schedule(const float* left, const float* right, int frames, double whenSec) const
+void SoundDevice::schedule(const float* left, const float* right, int frames, double whenSec, double rate) const
 {
-    web_audio_schedule(left, right, frames, whenSec);
+    web_audio_schedule(left, right, frames, whenSec, rate);
+}
+
+void SoundDevice::stopAll() const
+{
+    web_audio_stop_all();
 }

@@ -36,8 +36,10 @@ public:
     double audibleTimeSec(double nowMs) const;
 
     // Plays `frames` samples of `left` and `right` (the same array for mono) from context
-    // time `whenSec` on.
-    void schedule(const float* left, const float* right, int frames, double whenSec) const;
+    // time `whenSec` on, at `rate` times their speed (the pitch following).
+    void schedule(const float* left, const float* right, int frames, double whenSec, double rate) const;
+    // Stops everything scheduled so far, at once.
+    void stopAll() const;
 
 private:
     bool m_open = false;

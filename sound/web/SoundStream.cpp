@@ -9,7 +9,9 @@
 
 #include <emscripten/emscripten.h>  // Required for: emscripten_get_now()
 
-#include <cstdint>  // Required for: int64_t
+#include <algorithm>  // Required for: std::max
+#include <cmath>      // Required for: std::llround
+#include <cstdint>    // Required for: int64_t
 
 namespace {
 
@@ -43,22 +45,81 @@ void SoundStream::play()
     if (m_played)
         return;
     m_played = true;
-    m_playStartMs = emscripten_get_now();
-    if (isSilent())
-        return;
+    m_anchorAtMs = emscripten_get_now();
+    if (!isSilent() && !m_paused)
+        restart();
+}
+
+void SoundStream::restart()
+{
+    m_device->stopAll();
+    m_clock.reset();
+    m_originFrame = long(std::llround(m_anchorMs * 1e-3 * m_device->rateHz()));
+    m_scheduledFrames = 0;
+    m_decodedAll = !m_decoder->seek(m_originFrame) || m_originFrame >= m_decoder->lengthFrames();
+    m_fadeInFrames = m_originFrame > 0 ? kFadeInFrames : 0;
     m_startSec = m_device->contextTimeSec() + kStartLeadSec;
     // What the lead leaves room for: the first half second, the rest follows frame by frame.
     pump(3);
 }
 
+bool SoundStream::setTimeMs(int timeMs)
+{
+    if (timeMs < 0)
+        return false;
+    if (!isSilent() && double(timeMs) * 1e-3 * m_device->rateHz() > double(m_decoder->lengthFrames()) + 0.5)
+        return false;
+    m_anchorMs = timeMs;
+    m_anchorAtMs = emscripten_get_now();
+    if (!isSilent() && m_played && !m_paused)
+        restart();
+    m_clock.reset();
+    return true;
+}
+
+void SoundStream::setPaused(bool paused)
+{
+    if (paused == m_paused)
+        return;
+    const double nowMs = emscripten_get_now();
+    if (m_played) {
+        m_anchorMs = readClockMs(nowMs);
+        m_anchorAtMs = nowMs;
+    }
+    m_paused = paused;
+    if (!m_played)
+        return;
+    // The pause's length is no lag to catch up: the clock starts afresh at the anchor.
+    m_clock.reset();
+    if (isSilent())
+        return;
+    if (paused)
+        m_device->stopAll();
+    else
+        restart();
+}
+
+void SoundStream::setSpeed(float speed)
+{
+    const double nowMs = emscripten_get_now();
+    if (m_played && !m_paused) {
+        m_anchorMs = readClockMs(nowMs);
+        m_anchorAtMs = nowMs;
+    }
+    m_speed = speed;
+    m_clock.setRate(speed);
+    if (!isSilent() && m_played && !m_paused)
+        restart();
+}
+
 void SoundStream::pump(int maxPieces)
 {
-    if (!m_played || isSilent() || m_decodedAll)
+    if (!m_played || m_paused || isSilent() || m_decodedAll)
         return;
     const int rateHz = m_device->rateHz();
     const int channels = m_decoder->channels();
     for (int piece = 0; piece < maxPieces; ++piece) {
-        const double scheduledUntilSec = m_startSec + double(m_scheduledFrames) / rateHz;
+        const double scheduledUntilSec = m_startSec + double(m_scheduledFrames) / rateHz / m_speed;
         if (scheduledUntilSec - m_device->contextTimeSec() >= kLookAheadSec)
             return;
         const long frames = m_decoder->read(m_pcm.data(), kPieceFrames);
@@ -67,11 +128,13 @@ void SoundStream::pump(int maxPieces)
             return;
         }
         for (long i = 0; i < frames; ++i) {
-            m_left[i] = float(m_pcm[i * channels]) / 32768.0f;
-            m_right[i] = float(m_pcm[i * channels + channels - 1]) / 32768.0f;
+            const float gain = i < m_fadeInFrames ? float(i) / float(m_fadeInFrames) : 1.0f;
+            m_left[i] = gain * float(m_pcm[i * channels]) / 32768.0f;
+            m_right[i] = gain * float(m_pcm[i * channels + channels - 1]) / 32768.0f;
         }
+        m_fadeInFrames = 0;
         const float* right = channels == 2 ? m_right.data() : m_left.data();
-        m_device->schedule(m_left.data(), right, int(frames), scheduledUntilSec);
+        m_device->schedule(m_left.data(), right, int(frames), scheduledUntilSec, m_speed);
         m_scheduledFrames += frames;
     }
 }
@@ -88,17 +151,22 @@ int SoundStream::timeMs()
 
 double SoundStream::readClockMs(double nowMs)
 {
-    if (!m_played)
-        return 0.0;
+    if (!m_played || m_paused)
+        return m_anchorMs;
     if (isSilent() || !m_device->isRunning()) {
         // Silent, or held by the browser: real time from play(), so the demo goes on.
-        return m_clock.follow(toNs(nowMs), nowMs - m_playStartMs);
+        return m_clock.follow(toNs(nowMs), m_anchorMs + (nowMs - m_anchorAtMs) * m_speed);
     }
-    const double positionMs = (m_device->audibleTimeSec(nowMs) - m_startSec) * 1000.0;
-    if (positionMs <= 0.0 && !m_clock.isRunning())
-        return 0.0;
-    const double trackEndMs = double(m_scheduledFrames) * 1000.0 / m_device->rateHz();
-    if (m_decodedAll && positionMs >= trackEndMs)
+    const double originMs = m_originFrame * 1000.0 / m_device->rateHz();
+    const double positionMs = originMs + (m_device->audibleTimeSec(nowMs) - m_startSec) * 1000.0 * m_speed;
+    // Until the sound from the anchor reaches the ear, the estimate lies before it.
+    if (positionMs <= m_anchorMs && !m_clock.isRunning())
+        return m_anchorMs;
+    const double trackEndMs = originMs + double(m_scheduledFrames) * 1000.0 / m_device->rateHz();
+    if (m_decodedAll && positionMs >= trackEndMs) {
+        if (!m_clock.isRunning())
+            m_clock.follow(toNs(nowMs), m_anchorMs);
         return m_clock.freeRun(toNs(nowMs));
-    return m_clock.follow(toNs(nowMs), positionMs);
+    }
+    return std::max(m_clock.follow(toNs(nowMs), positionMs), m_anchorMs);
 }

@@ -4,7 +4,8 @@
 // PLATFORM: browsers. What differs from the desktop: no threads, so every open stream is
 // pumped by a timer (four times a second, once a second in a hidden tab) besides each clock
 // reading; FSOUND_Close stops whatever still plays, which the page needs when a run ends
-// early (Escape) and before the next run. LIMITATIONS: see SoundDevice.h and SoundStream.h.
+// early (Escape) and before the next run. Jumps, pauses and speeds restart the scheduled
+// pieces (see SoundStream.h). LIMITATIONS: see SoundDevice.h and SoundStream.h.
 // DEPENDENCIES: the browser's SoundDevice and SoundStream, OggDecoder, emscripten/eventloop.h.
 #include "fsound.h"
 #include "fsound_web.h"
@@ -159,6 +160,33 @@ double FSOUND_Web_LastClockMs()
 double FSOUND_Web_LastReadingAtMs()
 {
     return library().lastReadingAtMs;
+}
+
+bool FSOUND_Stream_SetTime(FSOUND_STREAM* stream, int timeMs)
+{
+    return stream != nullptr && stream->setTimeMs(timeMs);
+}
+
+bool FSOUND_Stream_SetPaused(FSOUND_STREAM* stream, bool paused)
+{
+    if (stream == nullptr)
+        return false;
+    stream->setPaused(paused);
+    return true;
+}
+
+bool FSOUND_Stream_GetPaused(FSOUND_STREAM* stream)
+{
+    return stream != nullptr && stream->isPaused();
+}
+
+bool FSOUND_Stream_SetSpeed(FSOUND_STREAM* stream, float speed)
+{
+    // Written so that NaN fails too.
+    if (stream == nullptr || !(speed >= FSOUND_MIN_SPEED && speed <= FSOUND_MAX_SPEED))
+        return false;
+    stream->setSpeed(speed);
+    return true;
 }
 
 bool FSOUND_Stream_Close(FSOUND_STREAM* stream)
