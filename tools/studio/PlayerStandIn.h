@@ -1,8 +1,7 @@
-// PlayerStandIn: what the studio needs of the deterministic player's live mode and of the
-// music layer, until DemoPlayer's live window and jumps and the stream's seek, pause and
-// speed exist. Jumps here are not exact (the scene's clocks are set, its state is not
-// rebuilt) and the music neither seeks, pauses nor changes speed. This whole file goes once
-// the real calls are there.
+// PlayerStandIn: what the studio needs of the deterministic player's live mode, until
+// DemoPlayer's live window and jumps exist. Jumps here are not exact (the scene's clocks are
+// set, its state is not rebuilt); the music is moved along. This whole file goes once the
+// real calls are there.
 #pragma once
 
 #include <algorithm>  // Required for: std::max()
@@ -11,21 +10,6 @@
 #include "LoadObject.h"
 #include "fsound.h"
 #include "sys/TAV_SYS_Config.h"
-
-inline bool FSOUND_Stream_SetTime(FSOUND_STREAM*, int)
-{
-    return false;
-}
-
-inline bool FSOUND_Stream_SetPaused(FSOUND_STREAM*, bool)
-{
-    return false;
-}
-
-inline bool FSOUND_Stream_SetSpeed(FSOUND_STREAM*, float)
-{
-    return false;
-}
 
 class StudioPlayer {
 public:
@@ -56,7 +40,10 @@ public:
         scene->m_endTime = std::max(LoadObject::sectionStartMs(LoadObject::SECTION_COUNT), musicTimeMs);
         player.setNextMusicTimeMs(musicTimeMs);
         player.setFrameTimeMs(fixedFrameMs);
-        return player.step();
+        const bool landed = player.step();
+        if (player.scene())
+            FSOUND_Stream_SetTime(player.scene()->m_stream, musicTimeMs);
+        return landed;
     }
     bool seekToLoadTime(int loadTimeMs)
     {
