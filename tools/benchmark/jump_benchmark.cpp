@@ -1,5 +1,6 @@
 // tavlen_jump_benchmark: measures the deterministic player's exact jump and prints, for every
-// section start and ten random moments (a fixed seed), how close the frame after a jump is to
+// section start, every section's middle (a section starts on a full-strength flash, which hides
+// most of the picture) and ten random moments (a fixed seed), how close the frame after a jump is to
 // the same frame of a run from the start, and how long the jump took:
 //   - a plain run from the start at 60 fps keeps the frame of each moment (the first frame
 //     whose music time is at or past it: what tavlen_capture --fps 60 writes there);
@@ -118,8 +119,11 @@ int main(int argc, char** argv)
     }
 
     std::vector<Moment> moments;
-    for (int section = 0; section < LoadObject::SECTION_COUNT; ++section)
-        moments.push_back(Moment{LoadObject::sectionStartMs(section), "section", section, {}});
+    for (int section = 0; section < LoadObject::SECTION_COUNT; ++section) {
+        const int startMs = LoadObject::sectionStartMs(section);
+        moments.push_back(Moment{startMs, "start", section, {}});
+        moments.push_back(Moment{(startMs + LoadObject::sectionStartMs(section + 1)) / 2, "middle", section, {}});
+    }
     std::mt19937 random(20);
     std::uniform_int_distribution<int> anyTime(0, kLastMomentMs);
     for (int i = 0; i < kRandomMoments; ++i) {
