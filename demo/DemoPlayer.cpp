@@ -55,7 +55,7 @@ const int kBarsClearFrames = 3;
 }  // namespace
 
 DemoPlayer::DemoPlayer(double frameTimeMs, int widthPx, int heightPx, Target target)
-    : target(target), frameStepMs(frameTimeMs), widthPx(widthPx), heightPx(heightPx),
+    : frameStepMs(frameTimeMs), widthPx(widthPx), heightPx(heightPx),
       framesPerCheckpoint(::framesPerCheckpoint(frameTimeMs)), checkpoints(kCheckpointCount)
 {
     g_clockMs = 0.0;

@@ -153,7 +153,6 @@ private:
     void noteCheckpoint();
 
     LoadObject* sceneCurrent = nullptr;
-    Target target;
     double frameStepMs;
     int widthPx;
     int heightPx;
