@@ -105,7 +105,8 @@ public:
     int nextFrameTimeMs() const;
     // Changes the fixed frame time from the next frame on.
     void setFrameTimeMs(double frameTimeMs);
-    // Frames drawn since the scene became current.
+    // Frames of the run since the scene became current, rehearsed ones included: after a
+    // seek, the number of the frame it landed on.
     int frameCount() const { return frames; }
 
     // Size of every frame read back.
