@@ -1,7 +1,7 @@
 // The deterministic player's jump: the frame it lands on is the frame of a run from the start,
 // pixel for pixel (bars included), forwards and backwards, in the pre-roll and in sections
 // whose picture depends on earlier frames (the swarms, the LED figure's clocks, the frame
-// copy); a redraw repeats it, and the run goes on from it exactly.
+// copy); a redraw repeats it, the run goes on from it exactly, and jumps allocate nothing.
 #include <gtest/gtest.h>
 
 #include "DemoTestSupport.h"
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "LoadObject.h"
+#include "support/AllocationCounter.h"
 
 namespace {
 
@@ -84,6 +85,17 @@ TEST(DemoPlayerJump, LandsOnTheFrameOfARunFromTheStartRedrawsItAndGoesOnExactly)
         EXPECT_TRUE(player->readFrame() == frames[i]) << "redrawn";
         ASSERT_TRUE(player->step());
         EXPECT_TRUE(player->readFrame() == nextFrames[i]) << "the frame after it";
+    }
+    // Once the GL driver has built its shader variants for these frames, jumping among them
+    // again (now from checkpoints) allocates nothing.
+    if (tavtest::AllocationCounter::available()) {
+        tavtest::AllocationCounter counter;
+        for (size_t i = count; i-- > 0;) {
+            const Moment& moment = kMoments[i];
+            ASSERT_TRUE(moment.preRoll ? player->seekToLoadTime(moment.timeMs) : player->seekToMusicTime(moment.timeMs));
+            EXPECT_TRUE(player->readFrame() == frames[i]) << moment.what << ", jumped to again";
+        }
+        EXPECT_EQ(0, counter.count());
     }
     // Past the end: the last frame before the exit is drawn, and the demo has not exited.
     EXPECT_FALSE(player->seekToMusicTime(LoadObject::CLOSING_END_MS + 1000));
