@@ -254,6 +254,40 @@ bool CowQube::isLit(LedPattern pattern, int index) const
     return false;
 }
 
+void CowQube::saveState(State& to) const
+{
+    to.zoom = m_zoom;
+    to.zoomIn = m_zoomIn;
+    to.drawTime = m_drawTime;
+    to.rotTime = m_rotTime;
+    to.dotTime = m_dotTime;
+    to.ringTime = m_ringTime;
+    to.lineTime = m_lineTime;
+    to.doubleLineTime = m_doubleLineTime;
+    to.pulsTime = m_pulsTime;
+    for (int i = 0; i < 3; ++i) {
+        to.onColor[i] = m_onColor[i];
+        to.offColor[i] = m_offColor[i];
+    }
+}
+
+void CowQube::restoreState(const State& from)
+{
+    m_zoom = from.zoom;
+    m_zoomIn = from.zoomIn;
+    m_drawTime = from.drawTime;
+    m_rotTime = from.rotTime;
+    m_dotTime = from.dotTime;
+    m_ringTime = from.ringTime;
+    m_lineTime = from.lineTime;
+    m_doubleLineTime = from.doubleLineTime;
+    m_pulsTime = from.pulsTime;
+    for (int i = 0; i < 3; ++i) {
+        m_onColor[i] = from.onColor[i];
+        m_offColor[i] = from.offColor[i];
+    }
+}
+
 void CowQube::drawLitPattern(LedPattern pattern)
 {
     glDisable(GL_TEXTURE_2D);

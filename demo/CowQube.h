@@ -51,6 +51,18 @@ public:
     // lit/unlit patterns draw by.
     bool isLit(LedPattern pattern, int index) const;
 
+    // The figure's state between frames (zoom, pattern clocks, colours) as plain values, for
+    // a driver that rewinds the demo. The LED places, mesh and picture never change.
+    struct State {
+        float zoom;
+        bool zoomIn;
+        int drawTime, rotTime, dotTime, ringTime, lineTime, doubleLineTime, pulsTime;
+        float onColor[3];
+        float offColor[3];
+    };
+    void saveState(State& to) const;
+    void restoreState(const State& from);
+
     float* m_points;             // LED positions, x y z per LED, room for LED_CAPACITY
     TAV_ObjectData* m_ledMesh;   // unit cube, -0.5 to 0.5, with normals and texture coordinates
     float m_zoom;                // position factor of draw(int) and drawRot, between 1 and 5

@@ -5,6 +5,7 @@
 #include <algorithm>  // Required for: std::max()
 #include <cstdint>
 #include <cstdio>     // Required for: fprintf() of a copy texture that cannot be had
+#include <cstring>    // Required for: memcpy() of the saved state
 #include <memory>
 
 #include "CowQube.h"
@@ -50,6 +51,16 @@ TAV_ObjectData* newPlane()
 {
     return TAV_ObjectFactory::createPlaneData(true, true);
 }
+
+// The scene's values between frames, as saveState() writes them before the two swarms.
+struct SceneValues {
+    int loadTime, chessTime, dateTime, endTime;
+    bool musicStarted;
+    float cowAngle;
+    float dotColor[4];
+    int logoLevel;
+    CowQube::State cube;
+};
 
 // Pictures shown whole are clamped, so their edges do not bleed in from the opposite side.
 TAV_Texture* loadClamped(const char* fileName)
@@ -206,6 +217,64 @@ void LoadObject::keyPressed(int key)
 {
     if (key == kEscapeKey)
         TAV_Engine::getInstance()->exit();
+}
+
+size_t LoadObject::stateBytes() const
+{
+    return sizeof(SceneValues) + m_particles[0]->stateBytes() + m_particles[1]->stateBytes();
+}
+
+void LoadObject::saveState(unsigned char* to) const
+{
+    SceneValues values;
+    values.loadTime = m_loadTime;
+    values.chessTime = m_chessTime;
+    values.dateTime = m_dateTime;
+    values.endTime = m_endTime;
+    values.musicStarted = m_musicStarted;
+    values.cowAngle = m_cowAngle;
+    std::memcpy(values.dotColor, m_dotColor, sizeof(values.dotColor));
+    values.logoLevel = m_logoLevel;
+    m_cowQube->saveState(values.cube);
+    std::memcpy(to, &values, sizeof(values));
+    to += sizeof(values);
+    m_particles[0]->saveState(to);
+    m_particles[1]->saveState(to + m_particles[0]->stateBytes());
+}
+
+void LoadObject::restoreState(const unsigned char* from)
+{
+    SceneValues values;
+    std::memcpy(&values, from, sizeof(values));
+    from += sizeof(values);
+    m_loadTime = values.loadTime;
+    m_chessTime = values.chessTime;
+    m_dateTime = values.dateTime;
+    m_endTime = values.endTime;
+    m_musicStarted = values.musicStarted;
+    m_cowAngle = values.cowAngle;
+    std::memcpy(m_dotColor, values.dotColor, sizeof(m_dotColor));
+    m_cowQube->restoreState(values.cube);
+    m_particles[0]->restoreState(from);
+    m_particles[1]->restoreState(from + m_particles[0]->stateBytes());
+    // Texture state is no part of the OpenGL state snapshot: the level sections 7, 9, 14 and
+    // 29 show the logo at is whatever the opening left.
+    m_logoLevel = values.logoLevel;
+    m_logoTexture->activate();
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, m_logoLevel);
+}
+
+void LoadObject::clearBars()
+{
+    GLfloat clearColour[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+    const GLboolean scissorOn = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    if (scissorOn)
+        glEnable(GL_SCISSOR_TEST);
 }
 
 void LoadObject::fitCopyTexture()

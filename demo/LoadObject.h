@@ -17,6 +17,8 @@
 // LoadObjectEffects.cpp and LoadObjectSequences.cpp, in the order of the sections below.
 #pragma once
 
+#include <cstddef>                         // Required for: size_t
+
 #include "core/TAV_Scene.h"                // Required for: TAV_Scene, the primary base
 #include "io/TAV_IO_KeyboardAdapter.h"     // Required for: TAV_IO_KeyboardAdapter (escape key)
 #include "scene/TAV_Container.h"           // Required for: TAV_Container (kept empty)
@@ -63,6 +65,22 @@ public:
     static int sectionAt(int musicTimeMs);
     // Music time at which a section starts; sectionStartMs(SECTION_COUNT) is the closing's.
     static int sectionStartMs(int section);
+
+    // --- The state between frames, for drivers that rewind the demo (LoadObject.cpp) -----
+    // Everything the next frame depends on that the scene itself keeps: its clocks, the LED
+    // figure's, both swarms, the dot colour and the logo's mipmap level. Not in it: the random
+    // generator and the OpenGL state (the driver saves those: TAV_GlibcRandom, TAV_GLState),
+    // the frame copy (every frame that shows it copies it first) and the window's size.
+    // stateBytes() is the room saveState() fills; it stays the same for the scene's life.
+    // Nothing is allocated. restoreState() binds the logo's texture: restore the OpenGL state
+    // after it.
+    size_t stateBytes() const;
+    void saveState(unsigned char* to) const;
+    void restoreState(const unsigned char* from);
+    // Makes the whole window transparent black, as a run from the start leaves the letterbox
+    // bars (the pre-roll's last full clear; no frame after it touches them): for a driver that
+    // draws a frame after frames it rehearsed without drawing. The OpenGL state is kept.
+    void clearBars();
 
     // --- Overlay and screen effects (LoadObjectEffects.cpp) -------------------------------
     // Orthographic overlay: pushes the projection; a bottom above the top points y down.
@@ -141,6 +159,7 @@ public:
     bool m_musicStarted = false;
     float m_cowAngle = 0.0f;   // degrees, turn of the LED figure in cow()
     float m_dotColor[4] = {1.0f, 0.38f, 0.08f, 1.0f};
+    int m_logoLevel = 0;       // mipmap base level startLogo set last on m_logoTexture
     unsigned int m_copyTexture = 0;  // GL name of the frame-copy texture (1024 x 1024 at 800x600)
     int m_copyTextureWidthPx = 0;    // its size; 0 x 0 while it has no storage
     int m_copyTextureHeightPx = 0;

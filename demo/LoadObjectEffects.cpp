@@ -11,6 +11,7 @@
 #include "geometry/TAV_ObjectData.h"
 #include "image/TAV_Texture.h"
 #include "math/TAV_MATH_Util.h"
+#include "core/TAV_Engine.h"  // Required for: frames rehearsed without drawing
 #include "core/TAV_Window.h"  // Required for: the picture the frame copy reads
 
 namespace {
@@ -56,7 +57,8 @@ void LoadObject::copyTex()
     // Never past the texture, whatever size the driver could give it.
     const int widthPx = std::min(picture.widthPx, m_copyTextureWidthPx);
     const int heightPx = std::min(picture.heightPx, m_copyTextureHeightPx);
-    if (widthPx > 0 && heightPx > 0)
+    // A rehearsed frame drew nothing to copy; every frame that reads the copy makes it anew.
+    if (widthPx > 0 && heightPx > 0 && !TAV_Engine::m_drawingSkipped)
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, picture.xPx, picture.yPx, widthPx, heightPx);
 }
 
@@ -104,7 +106,8 @@ void LoadObject::shake(float rangeX, float rangeY)
 
     // The black stays the clear colour for the following frames too.
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
+    if (!TAV_Engine::m_drawingSkipped)
+        glClear(GL_COLOR_BUFFER_BIT);
 
     enable2D(-0.5f, 0.5f, 0.5f, -0.5f);
     glPushMatrix();

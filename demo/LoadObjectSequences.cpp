@@ -110,7 +110,8 @@ void LoadObject::startLogo(int /*frameTime*/, int time)
         }
         // The logo is minified with plain GL_LINEAR, so the base level alone picks the
         // mipmap image shown: higher levels look blurrier.
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, baseLevel < 0 ? 0 : baseLevel);
+        m_logoLevel = baseLevel < 0 ? 0 : baseLevel;
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, m_logoLevel);
         glPushMatrix();
         glTranslatef(dx, dy, 0.0f);
         m_screenPlane->renderData();

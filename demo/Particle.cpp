@@ -3,6 +3,7 @@
 #include <GL/gl.h>  // Required for: matrix stack, colour, point size, client vertex arrays
 
 #include <cassert>  // Required for: assert()
+#include <cstring>  // Required for: memcpy() of the saved state
 #include <memory>   // Required for: std::unique_ptr (construction that may throw half-way)
 
 // Required for: TAV_ObjectData (the sprite's vertex array, renderData())
@@ -13,6 +14,7 @@
 #include "image/TAV_Texture.h"
 // Required for: TAV_MATH_Util::randomf(), randomfP()
 #include "math/TAV_MATH_Util.h"
+#include "core/TAV_Engine.h"  // Required for: frames rehearsed without drawing
 #include "core/TAV_Window.h"  // Required for: point sizes in design pixels
 
 namespace {
@@ -120,8 +122,33 @@ void Particle::draw()
     } else {
         glDisable(GL_TEXTURE_2D);
         glPointSize(TAV_Window::m_frame.toDeviceLength(m_size));
+        if (TAV_Engine::m_drawingSkipped)
+            return;
         // All points in one call, straight from the position array.
         glInterleavedArrays(GL_V2F, 0, m_positions);
         glDrawArrays(GL_POINTS, 0, m_count);
     }
+}
+
+size_t Particle::stateBytes() const
+{
+    return size_t(m_count) * (2 * sizeof(float) + sizeof(int)) + 4 * sizeof(float);
+}
+
+void Particle::saveState(unsigned char* to) const
+{
+    std::memcpy(to, m_positions, size_t(m_count) * 2 * sizeof(float));
+    to += size_t(m_count) * 2 * sizeof(float);
+    std::memcpy(to, m_ages, size_t(m_count) * sizeof(int));
+    to += size_t(m_count) * sizeof(int);
+    std::memcpy(to, m_color, 4 * sizeof(float));
+}
+
+void Particle::restoreState(const unsigned char* from)
+{
+    std::memcpy(m_positions, from, size_t(m_count) * 2 * sizeof(float));
+    from += size_t(m_count) * 2 * sizeof(float);
+    std::memcpy(m_ages, from, size_t(m_count) * sizeof(int));
+    from += size_t(m_count) * sizeof(int);
+    std::memcpy(m_color, from, 4 * sizeof(float));
 }

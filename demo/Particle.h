@@ -8,6 +8,8 @@
 // allocate nothing. Main thread only; drawing needs the OpenGL context.
 #pragma once
 
+#include <cstddef>  // Required for: size_t
+
 // Pointers only: the sources include the engine headers.
 class TAV_ObjectData;
 class TAV_Texture;
@@ -35,6 +37,13 @@ public:
     void setColor(float r, float g, float b, float a);
     // Draws the swarm with the current matrices; blending and depth testing are the caller's.
     void draw();
+
+    // The swarm's state between frames (places, ages, colour) as bytes, for a driver that
+    // rewinds the demo: stateBytes() is the room saveState() fills and restoreState() reads;
+    // it stays the same for the swarm's life. Nothing is allocated.
+    size_t stateBytes() const;
+    void saveState(unsigned char* to) const;
+    void restoreState(const unsigned char* from);
 
     int m_count;                // number of particles
     int m_lifetime;             // ms after which a particle is placed anew

@@ -13,7 +13,6 @@
 #include <emscripten/emscripten.h>  // Required for: EMSCRIPTEN_KEEPALIVE
 
 #include <cstdint>  // Required for: uint8_t
-#include <cstdlib>  // Required for: srand()
 #include <memory>   // Required for: std::unique_ptr
 #include <string>
 #include <vector>
@@ -25,6 +24,8 @@
 #include "core/TAV_Window.h"
 #include "fsound.h"
 #include "fsound_web.h"
+#include "math/TAV_GlibcRandom.h"
+#include "math/TAV_MATH_Util.h"
 #include "sys/TAV_Exception.h"
 
 namespace {
@@ -85,7 +86,7 @@ EMSCRIPTEN_KEEPALIVE int tavlen_start(void)
         endRun();
     g_demoTimeMs = 0;
     // The random sequence of a fresh process, as the desktop program starts every run with.
-    std::srand(1);
+    TAV_MATH_Util::generator().seed(1);
     try {
         TAV_Window::resize(g_widthPx, g_heightPx);
         if (g_deterministicFrameMs > 0.0) {

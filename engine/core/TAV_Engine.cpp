@@ -46,6 +46,7 @@ const char* glText(GLenum name)
 }  // namespace
 
 TAV_Engine* TAV_Engine::m_instance = nullptr;
+bool TAV_Engine::m_drawingSkipped = false;
 volatile sig_atomic_t TAV_Engine::m_exitSignalled = 0;
 
 TAV_Engine* TAV_Engine::getInstance()
@@ -146,8 +147,9 @@ void TAV_Engine::msgHandling()
 
 void TAV_Engine::swapBuffers()
 {
-    // A frame drawn for reading back stays where it was drawn; the window shows nothing.
-    if (TAV_Window::m_readBack)
+    // A frame drawn for reading back stays where it was drawn; the window shows nothing. A
+    // rehearsed frame has nothing to show.
+    if (TAV_Window::m_readBack || m_drawingSkipped)
         return;
     // Also for a single-buffered visual, where it flushes.
     glXSwapBuffers(TAV_Window::dpy, TAV_Window::win);

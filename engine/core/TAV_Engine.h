@@ -44,6 +44,13 @@ public:
     // Handler of SIGTERM, SIGHUP, SIGQUIT, SIGABRT and SIGINT: marks the exit request.
     static void signalHandler(int signal);
 
+    // Rehearsal: while set, step() runs frames in full (clocks, timelines, random draws,
+    // every OpenGL state change) but draws nothing, so that a driver can bring a scene to a
+    // later moment quickly (the deterministic player's jump). The few drawing sites check it:
+    // the meshes' draw calls, the root scene's clears, the demo's frame copy and shake's
+    // clear, and the buffer swap. Off by default; set and cleared between frames.
+    static bool m_drawingSkipped;
+
     static TAV_Engine* m_instance;
 
 private:

@@ -5,6 +5,7 @@
 #include <algorithm>   // Required for: std::remove(), std::min()
 #include <cstdio>      // Required for: fprintf() of a texture that cannot be had
 
+#include "core/TAV_Engine.h"     // Required for: frames rehearsed without drawing
 #include "core/TAV_GLLimits.h"   // Required for: textures checked, the largest viewport
 #include "core/TAV_Window.h"     // Required for: the design frame on the window (m_frame)
 #include "sys/TAV_SYS_Log.h"
@@ -194,15 +195,20 @@ void TAV_RootScene::update(int)
         fitStretchTexture();
         stretchHeld = false;
     }
+    // A rehearsed frame (TAV_Engine::m_drawingSkipped) clears nothing: whoever draws after
+    // rehearsals makes the picture's surroundings what the frames skipped would have left.
+    const bool drawing = !TAV_Engine::m_drawingSkipped;
     if (wholeClearFrames > 0) {
         --wholeClearFrames;
-        clearOutsidePicture(true);
-    } else if (stretchHeld && TAV_Window::m_frame.isStretched()) {
+        if (drawing)
+            clearOutsidePicture(true);
+    } else if (stretchHeld && TAV_Window::m_frame.isStretched() && drawing) {
         // The stretch drew over the rendered picture; the scene goes on from what it left
         // there (the demo's letterbox bars keep the black of its last full clear).
         restoreRenderedPicture();
     }
-    glClear(clearMask);
+    if (drawing)
+        glClear(clearMask);
     glLoadIdentity();
 
     const unsigned int nowMs = TAV_SYS_Util::getCurrentTimeMS();
@@ -222,13 +228,13 @@ void TAV_RootScene::update(int)
         currentScene->update(frameTimeMs);
     if (motionBlurEnabled)
         blendMotionBlur(frameTimeMs);
-    if (TAV_Window::m_frame.isStretched())
+    if (TAV_Window::m_frame.isStretched() && drawing)
         stretchPicture();
-    if (TAV_Window::m_frame.hasBars())
+    if (TAV_Window::m_frame.hasBars() && drawing)
         clearOutsidePicture(false);
     // Last, so that nothing the root scene keeps of the picture (the stretch copy, the blur
-    // trail) holds it, and the next frame's clear takes it away.
-    if (m_overlay)
+    // trail) holds it, and the next frame's clear takes it away. Not over rehearsed frames.
+    if (m_overlay && drawing)
         m_overlay->update(frameTimeMs);
 
     const GLenum error = glGetError();

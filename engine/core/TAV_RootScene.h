@@ -66,8 +66,9 @@ public:
     void enableMotionBlur(float time, int width, int height);
     bool isMotionBlurEnabled() const { return motionBlurEnabled; }
 
-    // `overlay` (null for none) is updated at the end of every frame, after the scene and
-    // everything the root scene lays over it, with the frame's time. Not owned.
+    // `overlay` (null for none) is updated at the end of every drawn frame (not rehearsed
+    // ones), after the scene and everything the root scene lays over it, with the frame's
+    // time. Not owned.
     void setOverlay(TAV_IUpdateable* overlay) { m_overlay = overlay; }
     TAV_IUpdateable* getOverlay() const { return m_overlay; }
 

@@ -7,6 +7,7 @@
 #include <memory>     // Required for: std::unique_ptr
 #include <vector>     // Required for: std::vector
 
+#include "core/TAV_Engine.h"            // Required for: frames rehearsed without drawing
 #include "geometry/TAV_ObjectData.h"  // Required for: TAV_ObjectData (getObjectDataCopy)
 #include "math/TAV_MATH_Vector.h"     // Required for: TAV_MATH_Vector::calculateNormal(), normalize()
 #include "sys/TAV_Exception.h"        // Required for: TAV_Exception
@@ -92,6 +93,8 @@ void TAV_IndexedObjectData::vertexNormals()
 
 void TAV_IndexedObjectData::renderData() const
 {
+    if (TAV_Engine::m_drawingSkipped)
+        return;
     glInterleavedArrays(m_format, 0, m_data);
     glDrawElements(GL_TRIANGLES, m_indexCount, GL_UNSIGNED_INT, m_indices);
 }

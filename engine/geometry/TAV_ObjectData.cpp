@@ -7,6 +7,7 @@
 #include <memory>     // Required for: std::unique_ptr
 #include <vector>     // Required for: std::vector
 
+#include "core/TAV_Engine.h"       // Required for: frames rehearsed without drawing
 #include "math/TAV_MATH_Vector.h"  // Required for: TAV_MATH_Vector::calculateNormal(), normalize()
 
 TAV_ObjectData::TAV_ObjectData(int count, bool normals, bool texCoords)
@@ -83,6 +84,8 @@ void TAV_ObjectData::vertexNormals()
 
 void TAV_ObjectData::renderData() const
 {
+    if (TAV_Engine::m_drawingSkipped)
+        return;
     glInterleavedArrays(m_format, 0, m_data);
     glDrawArrays(GL_TRIANGLES, 0, m_count);
 }

@@ -1,16 +1,24 @@
 #include "math/TAV_MATH_Util.h"
 
 #include <cmath>    // Required for: std::nextafter()
-#include <cstdlib>  // Required for: rand()
+
+#include "math/TAV_GlibcRandom.h"
+
+TAV_GlibcRandom& TAV_MATH_Util::generator()
+{
+    // Built on first use, so that a draw made while other statics are constructed finds it.
+    static TAV_GlibcRandom instance;
+    return instance;
+}
 
 float TAV_MATH_Util::randomf(float range)
 {
-    return randomfFromDraw(rand(), range);
+    return randomfFromDraw(generator().next(), range);
 }
 
 float TAV_MATH_Util::randomfP(float range)
 {
-    return randomfPFromDraw(rand(), range);
+    return randomfPFromDraw(generator().next(), range);
 }
 
 float TAV_MATH_Util::randomfFromDraw(int draw, float range)

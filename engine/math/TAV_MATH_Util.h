@@ -1,11 +1,15 @@
 // TAV_MATH_Util: scalar helpers - random numbers, minimum and maximum, the product of two
 // linear transforms, and the interpolations that mesh morphing is built on.
 //
-// Stateless: every member is static and the class cannot be instantiated. Random numbers come
-// from the C library's rand(), which the program never seeds, so every run draws the same
-// sequence; callers that need a reproducible choreography rely on the order of their calls.
+// Every member is static and the class cannot be instantiated. Random numbers come from the
+// engine's one generator, glibc's rand() sequence from the seed 1 of a program that never
+// seeds (TAV_GlibcRandom), so every run draws the same sequence in both builds; callers that
+// need a reproducible choreography rely on the order of their calls, and a driver that
+// rewinds the demo saves and restores the generator (a copy of it is its state).
 // Angles at every engine interface are degrees, turned into radians with degToRad().
 #pragma once
+
+class TAV_GlibcRandom;
 
 class TAV_MATH_Util {
 public:
@@ -22,11 +26,13 @@ public:
     // degrees x PI / 180, in single precision.
     static float degToRad(float degrees) { return degrees * PI / 180.0f; }
 
-    // Uniform in [-range/2, range/2) for a positive range; consumes one rand() draw.
+    // The generator every random draw of the engine and the demo comes from.
+    static TAV_GlibcRandom& generator();
+    // Uniform in [-range/2, range/2) for a positive range; consumes one draw.
     static float randomf(float range);
-    // Uniform in [0, range) for a positive range; consumes one rand() draw.
+    // Uniform in [0, range) for a positive range; consumes one draw.
     static float randomfP(float range);
-    // The mappings behind randomf and randomfP for a given rand() draw (0 to RAND_MAX).
+    // The mappings behind randomf and randomfP for a given draw (0 to 2^31 - 1, RAND_MAX).
     // NOTE: in single precision the largest draws round up to the open end of the range; they
     // are pulled back to the largest float below it so the ranges above hold for every draw.
     static float randomfFromDraw(int draw, float range);

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>  // Required for: srand()
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "Particle.h"
 #include "geometry/TAV_ObjectData.h"
 #include "image/TAV_Texture.h"
+#include "math/TAV_GlibcRandom.h"
 #include "math/TAV_MATH_Util.h"
 #include "support/TestGLContext.h"
 
@@ -53,9 +53,9 @@ TEST(ParticleSwarm, RespawnsPastItsLifetimeButNotAtIt)
     swarm.m_ages[1] = 9980;
     for (int i = 0; i < 4; ++i)
         swarm.m_positions[i] = 300.0f;
-    srand(77);
+    TAV_MATH_Util::generator().seed(77);
     swarm.update(20);
-    srand(77);
+    TAV_MATH_Util::generator().seed(77);
     // 10010 is past the lifetime: a new place, and the 10 ms overshoot kept as its age.
     EXPECT_EQ(10, swarm.m_ages[0]);
     EXPECT_EQ(TAV_MATH_Util::randomfP(800.0f), swarm.m_positions[0]);

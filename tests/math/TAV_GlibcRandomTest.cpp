@@ -1,10 +1,10 @@
-// The browser build's rand() is the desktop's: the particles, the jitter and the grain draw
-// the same sequence in both, from the unseeded start and after any seed.
+// The engine's generator draws glibc's rand() sequence: the particles, the jitter and the grain
+// are the same in both builds, from the unseeded start and after any seed.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "sys/TAV_GlibcRandom.h"
+#include "math/TAV_GlibcRandom.h"
 
 TEST(GlibcRandom, DrawsTheSameSequenceAsTheCLibraryForAnySeed)
 {

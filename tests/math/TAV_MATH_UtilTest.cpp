@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "math/TAV_GlibcRandom.h"
 #include "math/TAV_MATH_Util.h"
 
 TEST(MathUtil, RandomDrawsMapOntoTheClosedEndAndJustBelowTheOpenEnd)
@@ -31,7 +32,7 @@ TEST(MathUtil, RandomDrawsMapOntoTheClosedEndAndJustBelowTheOpenEnd)
 TEST(MathUtil, EachRandomCallConsumesOneDrawOfTheDefaultSequence)
 {
     // The C library's default seed is 1: the demo never seeds, so this is its sequence.
-    srand(1);
+    TAV_MATH_Util::generator().seed(1);
     const float first = TAV_MATH_Util::randomf(100.0f);
     const float second = TAV_MATH_Util::randomfP(800.0f);
     srand(1);

@@ -3,7 +3,9 @@
 //   tavlen_capture [--size WxH] [--fps N] [--from MS] [--to MS] [--quality CRF] OUTPUT
 //
 // The demo is played on the deterministic player, so every frame shows its exact moment
-// however long it takes to render: frame k shows demo time k x 1000 / fps. Frames are read
+// however long it takes to render: frame k shows demo time k x 1000 / fps. A capture --from
+// a later moment jumps there (DemoPlayer::seekToFrame): the frames before it are rehearsed
+// without drawing, and the frames captured are those of a capture from the start. Frames are read
 // back through pixel buffer objects and encoded on a thread of their own (EncoderThread),
 // into an MP4 or Matroska file (MovieWriter) or a folder of PNGs and a WAV
 // (FrameFolderWriter). The music is decoded by the music layer's decoder (MusicTrack) and
@@ -104,7 +106,7 @@ bool enterDataFolder()
 // How far the frame loop got.
 struct CaptureRun {
     int captured = 0;     // frames handed to the encoder
-    int drawnFrames = 0;  // frames the player drew in full, the ones before --from included
+    int drawnFrames = 0;  // frames of the run the player has played, the ones before --from included
 };
 
 // Renders and hands frames to the encoder, up to the range's end or until the demo exits.
@@ -121,16 +123,18 @@ CaptureRun captureFrames(DemoPlayer& player, const CaptureOptions& options, cons
         return musicStartPlayerFrame < 0 ? FrameSink::NO_MUSIC_YET
                                          : music.frameStart(musicStartPlayerFrame - first, options.fps);
     };
+    // The first frame captured is frame `first` of the run, whose number (counting from 1)
+    // is first + 1: the frames before it are rehearsed, not drawn.
+    bool jumpFirst = first > 0;
     while (!g_interrupted && player.frameCount() < end) {
-        if (!player.step())
-            break;  // the demo has ended, by itself or asked to
+        const bool played = jumpFirst ? player.seekToFrame(first + 1) : player.step();
+        jumpFirst = false;
+        if (!played)
+            break;  // the demo has ended (before --from, too), by itself or asked to
         run.drawnFrames = player.frameCount();
-        const int frame = player.frameCount() - 1;
-        if (musicStartPlayerFrame < 0 && player.musicTimeMs() >= 0)
-            musicStartPlayerFrame = frame;
+        if (musicStartPlayerFrame < 0 && player.musicStartFrame() > 0)
+            musicStartPlayerFrame = player.musicStartFrame() - 1;
         progress.update(player.frameCount());
-        if (frame < first)
-            continue;  // played for its effect on the frames to come, not captured
         if (!slot && !(slot = encoder.acquire()))
             return run;  // the encoder has failed; finish() says why
         if (reader.read(slot)) {

@@ -7,7 +7,9 @@
 #include <string>
 #include <thread>   // Required for: sleep_for() while paused
 
+#include "LoadObject.h"
 #include "SectionNavigation.h"
+#include "fsound.h"
 #include "core/TAV_RootScene.h"
 #include "core/TAV_Window.h"
 #include "image/TAV_PNGLoader.h"
@@ -29,7 +31,7 @@ double wallMs()
 
 }  // namespace
 
-Studio::Studio(StudioPlayer& player)
+Studio::Studio(DemoPlayer& player)
     : player(player), headsUp(*this), watch(kDataFolder)
 {
     TAV_IO_Keyboard* keyboard = TAV_IO_Keyboard::getInstance();
@@ -191,8 +193,13 @@ void Studio::jumpTo(int demoMs)
     else
         player.seekToMusicTime(demoMs - LoadObject::PRE_ROLL_MS);
     jumped = true;
-    if (!player.exited())
-        musicWasStarted = player.scene()->musicStarted();
+    if (player.exited())
+        return;
+    const LoadObject* scene = player.scene();
+    musicWasStarted = scene->musicStarted();
+    // The music goes where the picture landed (the start, in the pre-roll: the scene's
+    // timeline starts it again there, and it waits at 0 until then).
+    FSOUND_Stream_SetTime(scene->m_stream, musicWasStarted ? player.musicTimeMs() : 0);
     tellMusic();
 }
 
@@ -201,7 +208,8 @@ void Studio::tellMusic()
     const LoadObject* scene = player.scene();
     if (!scene)
         return;
-    FSOUND_Stream_SetPaused(scene->m_stream, isPaused());
+    // In the pre-roll the music is not due yet, whether or not an earlier pass started it.
+    FSOUND_Stream_SetPaused(scene->m_stream, isPaused() || !scene->musicStarted());
     FSOUND_Stream_SetSpeed(scene->m_stream, speed.speed());
 }
 

@@ -11,9 +11,9 @@
 // The player must outlive the studio. Main thread only.
 #pragma once
 
+#include "DemoPlayer.h"
 #include "HeadsUpLine.h"
 #include "PictureWatch.h"
-#include "PlayerStandIn.h"
 #include "SpeedSteps.h"
 #include "StudioKeys.h"
 #include "TypedTime.h"
@@ -21,7 +21,7 @@
 class Studio : public HeadsUpLine::Source {
 public:
     // Takes the keyboard from the demo and puts the heads-up line over the root scene.
-    explicit Studio(StudioPlayer& player);
+    explicit Studio(DemoPlayer& player);
     // Gives the keyboard and the overlay back.
     ~Studio();
     Studio(const Studio&) = delete;
@@ -47,7 +47,7 @@ private:
     int positionMs() const;
     void countFrame(double nowMs, double frameTimeMs);
 
-    StudioPlayer& player;
+    DemoPlayer& player;
     StudioKeys keys;
     TypedTime typed;
     SpeedSteps speed;

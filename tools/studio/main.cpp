@@ -85,7 +85,9 @@ int main(int argc, char** argv)
     TAV_Window::m_leaveDisplaySettings = true;
     int endDemoMs = startDemoMs;
     try {
-        StudioPlayer player(1000.0 / 60.0);
+        // app.cfg's size and VSYNC, always a window; frames of 1/60 s for jumps, as the
+        // capture's default.
+        DemoPlayer player(1000.0 / 60.0, DemoPlayer::WIDTH, DemoPlayer::HEIGHT, DemoPlayer::LIVE_WINDOW);
         Studio studio(player);
         endDemoMs = studio.run(startDemoMs);
     } catch (TAV_Exception* e) {

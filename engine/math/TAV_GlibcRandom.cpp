@@ -1,4 +1,4 @@
-#include "sys/TAV_GlibcRandom.h"
+#include "math/TAV_GlibcRandom.h"
 
 void TAV_GlibcRandom::seed(unsigned int value)
 {

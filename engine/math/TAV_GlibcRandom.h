@@ -1,10 +1,13 @@
 // TAV_GlibcRandom: the desktop C library's rand() (glibc's additive feedback generator,
-// TYPE_3: r[i] = r[i-3] + r[i-31], each result r[i] >> 1), for the browser build.
+// TYPE_3: r[i] = r[i-3] + r[i-31], each result r[i] >> 1), as an object whose whole state
+// can be kept and put back.
 //
-// The demo's particles and jitter draw from rand() without seeding it, and Emscripten's C
-// library has another generator: without this the browser would show other particle swarms
-// than the desktop. The browser's rand() and srand() (libc_rand.cpp) draw from the one
-// instance here. Not thread-safe, like rand().
+// The demo's particles and jitter draw from the engine's one instance
+// (TAV_MATH_Util::generator()), never from the C library: a driver that rewinds the demo
+// (the deterministic player's jump) saves and restores the generator with the rest of the
+// scene, which rand() does not allow, and the browser, whose C library has another
+// generator, draws the same swarms as the desktop. A copy is a saved state: plain values,
+// nothing allocated. Not thread-safe, like rand().
 #pragma once
 
 #include <cstdint>  // Required for: int32_t, uint32_t
