@@ -1,8 +1,9 @@
-// BitmapFont: the studio's own small lettering, 5 x 7 pixel glyphs drawn in code.
+// BitmapFont: the studio's own small lettering, 5 x 7 pixel glyphs (and descenders below)
+// drawn in code.
 //
 // Digits, lower-case letters and the few signs the heads-up line needs (. , : - _ / [ ] ( )
 // = % | x); upper-case letters are drawn as their lower-case ones, anything else as a blank.
-// Each glyph cell is GLYPH_ADVANCE x LINE_HEIGHT pixels, the glyph in its top-left 5 x 7.
+// Each glyph is GLYPH_WIDTH x GLYPH_HEIGHT pixels, descenders included, GLYPH_ADVANCE apart.
 // Drawing emits one quad per lit pixel inside a glBegin(GL_QUADS)/glEnd() the caller opens,
 // in a projection of device pixels (y up). Stateless.
 #pragma once
@@ -10,11 +11,10 @@
 class BitmapFont {
 public:
     static constexpr int GLYPH_WIDTH = 5;
-    static constexpr int GLYPH_HEIGHT = 7;
+    static constexpr int GLYPH_HEIGHT = 9;
     static constexpr int GLYPH_ADVANCE = 6;
-    static constexpr int LINE_HEIGHT = 9;
 
-    // The 7 rows of a character, top row first; bit 4 is the leftmost pixel. Null for a blank.
+    // The GLYPH_HEIGHT rows of a character, top row first; bit 4 is the leftmost pixel. Null for a blank.
     static const unsigned char* glyph(char c);
     // Width in pixels of `text` at `scale` device pixels per glyph pixel.
     static int textWidthPx(const char* text, int scale);
