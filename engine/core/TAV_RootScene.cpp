@@ -232,6 +232,10 @@ void TAV_RootScene::update(int)
         stretchPicture();
     if (TAV_Window::m_frame.hasBars() && drawing)
         clearOutsidePicture(false);
+    // Last, so that nothing the root scene keeps of the picture (the stretch copy, the blur
+    // trail) holds it, and the next frame's clear takes it away. Not over rehearsed frames.
+    if (m_overlay && drawing)
+        m_overlay->update(frameTimeMs);
 
     const GLenum error = glGetError();
     if (error != GL_NO_ERROR)

@@ -16,6 +16,9 @@
 // limits make the picture render smaller than it shows (TAV_FrameMapping::isStretched), the
 // rendered picture is stretched over its place at the end of each frame and put back 1:1
 // before the next one, so the scene finds its picture and its OpenGL state as it left them.
+// An overlay (setOverlay) is drawn over everything else, last in every frame, bars and stretch
+// done: a tool's heads-up display. It is not owned, and must leave the OpenGL state exactly as
+// it found it, since scenes carry their state from one frame into the next.
 // Singleton, created by the engine; main thread only (signals never reach it directly).
 #pragma once
 
@@ -62,6 +65,12 @@ public:
     // texture. The first frame after arming draws no trail.
     void enableMotionBlur(float time, int width, int height);
     bool isMotionBlurEnabled() const { return motionBlurEnabled; }
+
+    // `overlay` (null for none) is updated at the end of every drawn frame (not rehearsed
+    // ones), after the scene and everything the root scene lays over it, with the frame's
+    // time. Not owned.
+    void setOverlay(TAV_IUpdateable* overlay) { m_overlay = overlay; }
+    TAV_IUpdateable* getOverlay() const { return m_overlay; }
 
     // Raises a flag; no picture is taken.
     void screenshot();
@@ -117,6 +126,7 @@ private:
     int stretchWidthPx;          // its size; 0 x 0 when it could not be allocated
     int stretchHeightPx;
     bool stretchHeld;            // it holds the last rendered picture, of the current size
+    TAV_IUpdateable* m_overlay = nullptr;  // drawn last in each frame; not owned
     // Scenes handed over and superseded before any swap; deleted at the next swap. Their
     // number is tiny, and setSubScene is not called per frame.
     std::vector<TAV_Scene*> supersededScenes;

@@ -23,6 +23,8 @@ struct DecodedPNG {
 // Decodes the PNG that `file` holds from its current position. Throws TAV_Exception*
 // -70 "invalid png <fileName>" for anything libpng refuses (not a PNG, truncated, corrupt,
 // too large) and -55 when the pixels cannot be allocated. Does not close the file.
-DecodedPNG decode(FILE* file, const char* fileName);
+// libpng says its reason on stderr itself, unless `quiet`: then it says nothing, and the
+// exception's message ends with the reason ("invalid png <fileName>: <reason>").
+DecodedPNG decode(FILE* file, const char* fileName, bool quiet = false);
 
 }  // namespace TAV_PNGLoader_local

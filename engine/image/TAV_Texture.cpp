@@ -5,6 +5,7 @@
 #include <cassert>  // Required for: assert()
 
 #include "image/TAV_ImageData.h"
+#include "image/TAV_PNGLoader.h"  // Required for: forget(), the loader's record of this texture
 #include "image/TAV_UnpackAlignment.h"
 
 TAV_Texture::TAV_Texture()
@@ -30,6 +31,7 @@ TAV_Texture::TAV_Texture(const char* fileName)
 
 TAV_Texture::~TAV_Texture()
 {
+    TAV_PNGLoader::forget(this);
     if (m_texId != 0)
         glDeleteTextures(1, &m_texId);
 }

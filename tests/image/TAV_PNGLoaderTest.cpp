@@ -4,6 +4,7 @@
 
 #include "support/TestGLContext.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -175,4 +176,65 @@ TEST_F(PNGTextures, RefusesMissingBrokenAndOversizedFilesLeavingNoTexture)
             })) << c.first;
         }
     }
+}
+
+// The studio's reload: a changed file goes into the same texture object, also where two
+// textures came from one file, with the mipmap chain rebuilt and the texture's own parameters
+// and the caller's binding kept; a file that cannot be read changes nothing and says so in
+// one line; a deleted texture is no longer reloaded.
+TEST_F(PNGTextures, ReloadsAChangedPictureInPlaceAndKeepsTheOldOneWhenTheFileIsBroken)
+{
+    const std::string path = scratchPath("reload.png");
+    ASSERT_TRUE(writePNG(path, stripesPNG(5, {RED, GREEN, BLUE})));
+    std::unique_ptr<TAV_Texture> plain(TAV_PNGLoader::loadPNG(path.c_str(), false));
+    std::unique_ptr<TAV_Texture> mipmapped(TAV_PNGLoader::loadPNG(path.c_str(), true));
+    plain->setTexWrapParametri(GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
+    plain->activate();
+    const GLint plainName = intState(GL_TEXTURE_BINDING_2D);
+    mipmapped->activate();
+    const GLint mipmappedName = intState(GL_TEXTURE_BINDING_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 1);
+    GLuint other = 0;
+    glGenTextures(1, &other);
+    glBindTexture(GL_TEXTURE_2D, other);
+
+    ASSERT_TRUE(writePNG(path, stripesPNG(2, {BLUE, RED})));
+    EXPECT_EQ(2, TAV_PNGLoader::reload(path.c_str()));
+    EXPECT_EQ(GLint(other), intState(GL_TEXTURE_BINDING_2D)) << "the caller's binding stays";
+    EXPECT_EQ(2, plain->getWidth());
+    EXPECT_EQ(2, plain->getHeight());
+    plain->activate();
+    EXPECT_EQ(plainName, intState(GL_TEXTURE_BINDING_2D));
+    EXPECT_EQ(stripes(2, {BLUE, RED}), texImage(0, GL_RGB));
+    EXPECT_EQ(GL_CLAMP_TO_EDGE, texParameter(GL_TEXTURE_WRAP_S));
+    mipmapped->activate();
+    EXPECT_EQ(mipmappedName, intState(GL_TEXTURE_BINDING_2D));
+    EXPECT_EQ(2, levelCount());
+    const Bytes level0 = texImage(0, GL_RGB);
+    EXPECT_EQ(Bytes({0, 0, 255}), Bytes(level0.begin(), level0.begin() + 3)) << "t = 0 is blue now";
+    EXPECT_EQ(1, texParameter(GL_TEXTURE_BASE_LEVEL));
+
+    // Half a file, as a paint program caught in the middle of saving leaves it.
+    const Bytes whole = readFile(path);
+    writeFile(path, Bytes(whole.begin(), whole.begin() + long(whole.size() / 2)));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(0, TAV_PNGLoader::reload(path.c_str()));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(1, std::count(said.begin(), said.end(), '\n')) << said;
+    EXPECT_NE(std::string::npos, said.find("invalid png " + path + ": ")) << said;
+    EXPECT_NE(std::string::npos, said.find("the old picture stays")) << said;
+    plain->activate();
+    EXPECT_EQ(stripes(2, {BLUE, RED}), texImage(0, GL_RGB));
+
+    writeFile(path, whole);
+    EXPECT_EQ(0, TAV_PNGLoader::reloadAll()) << "no file failed";
+    std::remove(path.c_str());
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(1, TAV_PNGLoader::reloadAll()) << "one file failed";
+    EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("unable to open file " + path));
+    plain.reset();
+    mipmapped.reset();
+    EXPECT_EQ(0, TAV_PNGLoader::reload(path.c_str()));
+    EXPECT_EQ(0, TAV_PNGLoader::reloadAll());
+    glDeleteTextures(1, &other);
 }
