@@ -52,6 +52,15 @@ int framesPerCheckpoint(double frameStepMs)
 // Double or triple buffering: after a jump every back buffer in turn gets its bars cleared.
 const int kBarsClearFrames = 3;
 
+// Skips the drawing of the frames run while it lives, also when one of them throws.
+class Rehearsal {
+public:
+    explicit Rehearsal(bool rehearsed) { TAV_Engine::m_drawingSkipped = rehearsed; }
+    ~Rehearsal() { TAV_Engine::m_drawingSkipped = false; }
+    Rehearsal(const Rehearsal&) = delete;
+    Rehearsal& operator=(const Rehearsal&) = delete;
+};
+
 }  // namespace
 
 DemoPlayer::DemoPlayer(double frameTimeMs, int widthPx, int heightPx, Target target)
@@ -345,9 +354,10 @@ void DemoPlayer::runFrame(bool drawn, bool keepAfter)
         sceneCurrent->clearBars();
         --barsToClear;
     }
-    TAV_Engine::m_drawingSkipped = !drawn;
-    TAV_Engine::getInstance()->step();
-    TAV_Engine::m_drawingSkipped = false;
+    {
+        const Rehearsal rehearsal(!drawn);
+        TAV_Engine::getInstance()->step();
+    }
     ++frames;
     if (keepAfter)
         afterLast = values();
