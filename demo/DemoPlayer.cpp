@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>  // Required for: glReadPixels()
 
+#include <unistd.h>  // Required for: access(), chdir()
+
 #include <cmath>  // Required for: floor()
 
 #include "LoadObject.h"
@@ -413,4 +415,13 @@ void DemoPlayer::noteCheckpoint()
     const size_t index = size_t(frames / framesPerCheckpoint);
     if (index < checkpoints.size() && !checkpoints[index].valid())
         keep(checkpoints[index]);
+}
+
+bool DemoPlayer::enterDataFolder(const char* buildFolder)
+{
+    // Any of the generated pictures tells that data/ is complete enough to start.
+    const char* const probe = "data/o14_logo.png";
+    if (access(probe, R_OK) == 0)
+        return true;
+    return chdir(buildFolder) == 0 && access(probe, R_OK) == 0;
 }

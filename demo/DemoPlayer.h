@@ -122,6 +122,10 @@ public:
     static constexpr int WIDTH = 800;
     static constexpr int HEIGHT = 600;
 
+    // Makes the current folder one that holds the demo's data/: this one if it does, else
+    // buildFolder (the tools pass the build folder that generates it). False when neither does.
+    static bool enterDataFolder(const char* buildFolder);
+
 private:
     // What a seek is after; see seekToMusicTime, seekToLoadTime and seekToFrame.
     enum GoalKind { MUSIC_TIME, LOAD_TIME, FRAME };

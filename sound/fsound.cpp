@@ -132,29 +132,3 @@ void FSOUND_SetManualTime(int timeMs)
     library().manualTimeMs.store(timeMs, std::memory_order_relaxed);
 }
 
-bool FSOUND_Stream_SetTime(FSOUND_STREAM* stream, int timeMs)
-{
-    return stream != nullptr && stream->setTimeMs(timeMs);
-}
-
-bool FSOUND_Stream_SetPaused(FSOUND_STREAM* stream, bool paused)
-{
-    if (stream == nullptr)
-        return false;
-    stream->setPaused(paused);
-    return true;
-}
-
-bool FSOUND_Stream_GetPaused(FSOUND_STREAM* stream)
-{
-    return stream != nullptr && stream->isPaused();
-}
-
-bool FSOUND_Stream_SetSpeed(FSOUND_STREAM* stream, float speed)
-{
-    // Written so that NaN fails too.
-    if (stream == nullptr || !(speed >= FSOUND_MIN_SPEED && speed <= FSOUND_MAX_SPEED))
-        return false;
-    stream->setSpeed(speed);
-    return true;
-}

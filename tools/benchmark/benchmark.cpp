@@ -26,7 +26,7 @@
 #include <sys/resource.h>    // Required for: getrusage(), peak memory
 #include <sys/wait.h>        // Required for: wait4()
 #include <time.h>            // Required for: clock_gettime()
-#include <unistd.h>          // Required for: chdir(), access(), fork(), execl(), pipe()
+#include <unistd.h>          // Required for: fork(), execl(), pipe()
 
 #include <algorithm>
 #include <atomic>
@@ -367,13 +367,6 @@ double timeRealStartup()
     return startupMs;
 }
 
-bool enterDataFolder()
-{
-    if (access("data/o14_logo.png", R_OK) == 0)
-        return true;
-    return chdir(TAVLEN_BINARY_DIR) == 0 && access("data/o14_logo.png", R_OK) == 0;
-}
-
 // Plays the whole demo at the given window size and returns every group's frame times.
 std::vector<std::vector<double>> playFrameTimes(int widthPx, int heightPx)
 {
@@ -420,7 +413,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s [WIDTHxHEIGHT]\n", argv[0]);
         return 2;
     }
-    if (!enterDataFolder()) {
+    if (!DemoPlayer::enterDataFolder(TAVLEN_BINARY_DIR)) {
         std::fprintf(stderr, "no data/ here nor in %s: build the tavlen_data target first\n", TAVLEN_BINARY_DIR);
         return 1;
     }

@@ -25,7 +25,6 @@
 // it runs in the current folder when that holds data/, else in the build folder.
 #include <png.h>       // Required for: writing the landed frames
 #include <time.h>      // Required for: clock_gettime()
-#include <unistd.h>    // Required for: chdir(), access()
 
 #include <algorithm>
 #include <cmath>
@@ -104,13 +103,6 @@ struct Moment {
     int referenceMusicMs = -1;  // music time of that frame
 };
 
-bool enterDataFolder()
-{
-    if (access("data/o14_logo.png", R_OK) == 0)
-        return true;
-    return chdir(TAVLEN_BINARY_DIR) == 0 && access("data/o14_logo.png", R_OK) == 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -122,7 +114,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string frameDir = argc > 2 ? argv[2] : "";
-    if (!enterDataFolder()) {
+    if (!DemoPlayer::enterDataFolder(TAVLEN_BINARY_DIR)) {
         std::fprintf(stderr, "%s: no data/ here nor in %s\n", argv[0], TAVLEN_BINARY_DIR);
         return 1;
     }

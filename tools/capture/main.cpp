@@ -22,7 +22,7 @@
 // interrupted; a refusal is one line on stderr.
 #include <X11/Xlib.h>  // Required for: XSetIOErrorHandler()
 #include <signal.h>     // Required for: signal(), the interrupt
-#include <unistd.h>     // Required for: chdir(), access(), getcwd(), _exit()
+#include <unistd.h>     // Required for: getcwd(), _exit()
 
 #include <cstdio>
 #include <cstdlib>   // Required for: getenv(), setenv()
@@ -94,13 +94,6 @@ std::string absolutePath(const std::string& path)
     if (!getcwd(here.data(), here.size()))
         return path;
     return std::string(here.data()) + "/" + path;
-}
-
-bool enterDataFolder()
-{
-    if (access("data/o14_logo.png", R_OK) == 0)
-        return true;
-    return chdir(TAVLEN_BINARY_DIR) == 0 && access("data/o14_logo.png", R_OK) == 0;
 }
 
 // How far the frame loop got.
@@ -177,7 +170,7 @@ int main(int argc, char** argv)
     PendingOutput output(absolutePath(options.output));
     if (!output.create(why))
         return refuse(why);
-    if (!enterDataFolder())
+    if (!DemoPlayer::enterDataFolder(TAVLEN_BINARY_DIR))
         return refuse(std::string("no data/ here nor in ") + TAVLEN_BINARY_DIR + ": build the tavlen_data target first");
     MusicTrack music;
     if (!music.load(kMusicFile, why))

@@ -14,7 +14,6 @@
 // It needs an X display (xvfb-run -s "-screen 0 1024x768x24" works) and the generated data/:
 // it runs in the current folder when that holds data/, else in the build folder.
 #include <png.h>     // Required for: writing the PNG
-#include <unistd.h>  // Required for: chdir(), access()
 
 #include <algorithm>
 #include <cstdio>
@@ -68,13 +67,6 @@ bool writePNG(const std::string& path, const std::vector<uint8_t>& frame, int wi
     return true;
 }
 
-bool enterDataFolder()
-{
-    if (access("data/o14_logo.png", R_OK) == 0)
-        return true;
-    return chdir(TAVLEN_BINARY_DIR) == 0 && access("data/o14_logo.png", R_OK) == 0;
-}
-
 int demoTimeMs(const DemoPlayer& player)
 {
     return player.musicTimeMs() >= 0 ? LoadObject::PRE_ROLL_MS + player.musicTimeMs() : player.scene()->m_loadTime;
@@ -115,7 +107,7 @@ int main(int argc, char** argv)
     for (++arg; arg < argc; ++arg)
         timesMs.push_back(std::atoi(argv[arg]));
     std::sort(timesMs.begin(), timesMs.end());
-    if (!enterDataFolder()) {
+    if (!DemoPlayer::enterDataFolder(TAVLEN_BINARY_DIR)) {
         std::fprintf(stderr, "tavlen_frames: no data/ here nor in %s: build the tavlen_data target first\n",
                      TAVLEN_BINARY_DIR);
         return 1;

@@ -14,7 +14,7 @@
 // It needs an X display (xvfb-run -s "-screen 0 1024x768x24" works) and the generated data/:
 // it runs in the current folder when that holds data/, else in the build folder.
 #include <png.h>       // Required for: writing the PNG
-#include <unistd.h>    // Required for: chdir(), getcwd(), access()
+#include <unistd.h>    // Required for: getcwd()
 
 #include <algorithm>
 #include <cstdio>
@@ -134,13 +134,6 @@ bool writePNG(const std::string& path, const Sheet& sheet)
 }
 
 // Runs in the folder with data/: the current one, else the build folder.
-bool enterDataFolder()
-{
-    if (access("data/o14_logo.png", R_OK) == 0)
-        return true;
-    return chdir(TAVLEN_BINARY_DIR) == 0 && access("data/o14_logo.png", R_OK) == 0;
-}
-
 std::string absolute(const std::string& path)
 {
     if (!path.empty() && path[0] == '/')
@@ -173,7 +166,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const int tileHeight = std::max(1, tileWidth * frameHeight / frameWidth);
-    if (!enterDataFolder()) {
+    if (!DemoPlayer::enterDataFolder(TAVLEN_BINARY_DIR)) {
         std::fprintf(stderr, "no data/ here nor in %s: build the tavlen_data target first\n", TAVLEN_BINARY_DIR);
         return 1;
     }

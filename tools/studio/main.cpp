@@ -13,7 +13,7 @@
 // Exit status: 0 after Escape, the close button or a termination signal; 2 for arguments it
 // does not take; 254 when the demo cannot be built (the message on stderr). It runs in the
 // current folder when that holds data/, else in the build folder.
-#include <unistd.h>  // Required for: chdir(), access(), getcwd()
+#include <unistd.h>  // Required for: getcwd()
 
 #include <climits>  // Required for: PATH_MAX
 #include <cstdio>
@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 
+#include "DemoPlayer.h"
 #include "ResumeFile.h"
 #include "SectionNavigation.h"
 #include "Studio.h"
@@ -35,13 +36,6 @@ int usage()
 {
     std::fprintf(stderr, "usage: tavlen_studio [--at SECONDS | --resume]\n");
     return 2;
-}
-
-bool enterDataFolder()
-{
-    if (access("data/o14_logo.png", R_OK) == 0)
-        return true;
-    return chdir(TAVLEN_BINARY_DIR) == 0 && access("data/o14_logo.png", R_OK) == 0;
 }
 
 }  // namespace
@@ -65,7 +59,7 @@ int main(int argc, char** argv)
             return usage();
         }
     }
-    if (!enterDataFolder()) {
+    if (!DemoPlayer::enterDataFolder(TAVLEN_BINARY_DIR)) {
         std::fprintf(stderr, "tavlen_studio: no data/ here or in %s\n", TAVLEN_BINARY_DIR);
         return 2;
     }
