@@ -23,11 +23,6 @@
 
 namespace {
 
-// The letterbox band: 800 x 512 pixels with 44-pixel bars below and above.
-const int kBandBottomPx = 44;
-const int kBandWidthPx = 800;
-const int kBandHeightPx = 512;
-
 // The frame copy lands in the lower-left corner of the copy texture, which is 1024 x 1024
 // whenever the picture fits (always at 800 x 600), else as large as the picture.
 const int kCopyTextureSizePx = 1024;
@@ -92,7 +87,7 @@ LoadObject::LoadObject()
     try {
         TAV_Window::showCursor(false);
 
-        TAV_Window::m_frame.applyScissor(0, kBandBottomPx, kBandWidthPx, kBandHeightPx);
+        TAV_Window::m_frame.applyScissor(0, BAND_BOTTOM_PX, BAND_WIDTH_PX, BAND_HEIGHT_PX);
         glEnable(GL_SCISSOR_TEST);
 
         // y negated because the copy holds the frame's bottom row at t = 0 and overlays point

@@ -66,6 +66,12 @@ public:
     // Music time at which a section starts; sectionStartMs(SECTION_COUNT) is the closing's.
     static int sectionStartMs(int section);
 
+    // The letterbox band every music frame draws in, in the 800x600 design frame: 800 x 512
+    // pixels with 44-pixel bars below and above.
+    static constexpr int BAND_BOTTOM_PX = 44;
+    static constexpr int BAND_WIDTH_PX = 800;
+    static constexpr int BAND_HEIGHT_PX = 512;
+
     // --- The state between frames, for drivers that rewind the demo (LoadObject.cpp) -----
     // Everything the next frame depends on that the scene itself keeps: its clocks, the LED
     // figure's, both swarms, the dot colour and the logo's mipmap level. Not in it: the random

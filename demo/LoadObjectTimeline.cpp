@@ -22,11 +22,6 @@ namespace {
 const int kEmptyPreRollMs = 2000;
 const int kPreRollMs = LoadObject::PRE_ROLL_MS;
 
-// The letterbox band, set again every music frame.
-const int kBandBottomPx = 44;
-const int kBandWidthPx = 800;
-const int kBandHeightPx = 512;
-
 // Music time at which each section starts; a section lasts until the next one starts.
 // Sections 1 to 39 follow a grid of 750 ms from 12000; the last ones are irregular, and
 // the final entry is the start of the closing.
@@ -118,7 +113,7 @@ void LoadObject::update(int frameTime)
     }
     // The one position query of the frame: the music is the clock.
     const int t = FSOUND_Stream_GetTime(m_stream);
-    TAV_Window::m_frame.applyScissor(0, kBandBottomPx, kBandWidthPx, kBandHeightPx);
+    TAV_Window::m_frame.applyScissor(0, BAND_BOTTOM_PX, BAND_WIDTH_PX, BAND_HEIGHT_PX);
 
     const int section = sectionAt(t);
     const int from = kSectionStartMs[section];

@@ -11,10 +11,6 @@
 
 namespace {
 
-// The letterbox band the demo draws in and clears every frame, in design pixels.
-const int kBandBottomPx = 44;
-const int kBandWidthPx = 800;
-const int kBandHeightPx = 512;
 // Characters a full line has at most: the scale keeps them in the band.
 const int kFullLineCharacters = 76;
 // Font pixels around the text on its backing, and between backing and band edge.
@@ -79,7 +75,8 @@ int HeadsUpLine::scaleFor(int pictureWidthPx)
 void HeadsUpLine::draw(const char* bottomLine, const char* upperLine) const
 {
     const TAV_FrameMapping& frame = TAV_Window::m_frame;
-    const TAV_FrameMapping::Rect band = frame.toDevice(0, kBandBottomPx, kBandWidthPx, kBandHeightPx);
+    const TAV_FrameMapping::Rect band =
+        frame.toDevice(0, LoadObject::BAND_BOTTOM_PX, LoadObject::BAND_WIDTH_PX, LoadObject::BAND_HEIGHT_PX);
     const int scale = scaleFor(band.widthPx);
     const int paddingPx = kPaddingPx * scale;
     const int leftPx = band.xPx + (kMarginPx + kPaddingPx) * scale;
