@@ -139,6 +139,7 @@
     }
     state = 'playing';
     firstFrameToMark = true;
+    playButton.hidden = true;
     document.body.classList.add('playing');
     canvas.focus();
     requestAnimationFrame(frame);
