@@ -12,6 +12,9 @@
 // Required for: writeFramePNG(), scratchDir()
 #include "support/TestGLContext.h"
 
+#include "image/TAV_PNGWriter.h"
+#include "sys/TAV_Exception.h"
+
 namespace tavtest {
 
 bool writePNG(const std::string& path, const PNGRecipe& recipe)
@@ -50,16 +53,13 @@ bool writeFramePNG(const std::string& path, int width, int height, const std::ve
 {
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
-    PNGRecipe recipe;
-    recipe.width = width;
-    recipe.height = height;
-    recipe.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
-    // OpenGL reads the bottom row first; the file starts with the top one.
-    const size_t rowBytes = size_t(width) * 4;
-    for (int y = height - 1; y >= 0; --y)
-        recipe.rows.emplace_back(rgbaBottomUp.begin() + ptrdiff_t(size_t(y) * rowBytes),
-                                 rgbaBottomUp.begin() + ptrdiff_t(size_t(y + 1) * rowBytes));
-    return writePNG(path, recipe);
+    try {
+        TAV_PNGWriter::write(path.c_str(), rgbaBottomUp.data(), width, height, TAV_PNGWriter::RGBA_BOTTOM_UP, -1);
+    } catch (TAV_Exception* e) {
+        delete e;
+        return false;
+    }
+    return true;
 }
 
 std::string framePath(const std::string& name)

@@ -1,6 +1,6 @@
 // TestFiles: pictures made in code for tests that need files of their own (one libpng
-// writer serves every PNG the tests write), and the place where rendered frames are left
-// for people to look at.
+// writer serves every kind of PNG the tests make), and the place where rendered frames are
+// left for people to look at.
 //
 // Frames go to $TAVLEN_TEST_FRAMES when it is set (so a developer can keep them), else to
 // the process's scratch folder, which is removed at exit.

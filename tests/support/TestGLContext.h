@@ -52,7 +52,7 @@ namespace tavtest {
 // a GL context is current.
 void pinGLDriverLibraries();
 
-// Writes RGBA rows (bottom-up, as read from GL) to a PNG with the top row first, so the
+// Writes RGBA rows (bottom-up, as read from GL) to an RGB PNG with the top row first, so the
 // file looks like the screen. Returns false when the file cannot be written.
 bool writeFramePNG(const std::string& path, int width, int height, const std::vector<uint8_t>& rgbaBottomUp);
 

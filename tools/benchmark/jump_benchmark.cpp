@@ -23,20 +23,19 @@
 // With FRAME_DIR, every landed frame is also written there as PNG (jump-<music ms>.png).
 // It needs an X display (xvfb-run -s "-screen 0 1024x768x24" works) and the generated data/:
 // it runs in the current folder when that holds data/, else in the build folder.
-#include <png.h>       // Required for: writing the landed frames
 #include <time.h>      // Required for: clock_gettime()
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "DemoPlayer.h"
 #include "LoadObject.h"
+#include "image/TAV_PNGWriter.h"
 #include "sys/TAV_Exception.h"
 
 namespace {
@@ -68,30 +67,6 @@ double psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
     if (squares == 0.0)
         return INFINITY;
     return 10.0 * std::log10(255.0 * 255.0 / (squares / double(samples)));
-}
-
-void writePNG(const std::string& path, int widthPx, int heightPx, const std::vector<uint8_t>& rgba)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, widthPx, heightPx, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    // GL rows run bottom-up.
-    for (int row = heightPx - 1; row >= 0; --row)
-        png_write_row(png, const_cast<uint8_t*>(rgba.data() + size_t(row) * size_t(widthPx) * 4));
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
 }
 
 struct Moment {
@@ -203,8 +178,8 @@ int main(int argc, char** argv)
                         landed ? "" : "  (not landed)",
                         player.frameCount() != moment.referenceFrame ? "  (another frame)" : "");
             if (!frameDir.empty())
-                writePNG(frameDir + "/jump-" + std::to_string(moment.musicMs) + ".png", player.width(),
-                         player.height(), frame);
+                TAV_PNGWriter::write((frameDir + "/jump-" + std::to_string(moment.musicMs) + ".png").c_str(),
+                                     frame.data(), player.width(), player.height(), TAV_PNGWriter::RGBA_BOTTOM_UP, -1);
         }
         std::sort(jumpTimesMs.begin(), jumpTimesMs.end());
         std::printf("\n%zu jumps: %d identical to the run from the start, worst PSNR %s; redraw identical %d of %zu\n",

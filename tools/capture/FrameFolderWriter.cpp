@@ -1,12 +1,10 @@
 #include "FrameFolderWriter.h"
 
-#include <png.h>  // Required for: writing the frames
-
 #include <cerrno>    // Required for: errno
 #include <cstring>   // Required for: strerror()
-#include <memory>    // Required for: std::unique_ptr
 
 #include "MusicTrack.h"
+#include "image/TAV_PNGWriter.h"
 #include "sys/TAV_Exception.h"
 
 namespace {
@@ -14,17 +12,6 @@ namespace {
 // zlib level 3: most of level 9's saving at a fraction of its time, so writing keeps pace
 // with rendering.
 const int kPngCompression = 3;
-
-// libpng's own handlers print to stderr, a second line beside the capture's one: its
-// failures jump back to writePng(), which says what failed.
-void quietPngError(png_structp png, png_const_charp)
-{
-    png_longjmp(png, 1);
-}
-
-void quietPngWarning(png_structp, png_const_charp)
-{
-}
 
 void put16(uint8_t* at, unsigned value)
 {
@@ -44,8 +31,7 @@ const char* const FrameFolderWriter::MUSIC_NAME = "music.wav";
 
 FrameFolderWriter::FrameFolderWriter(const std::string& folder, int widthPx, int heightPx, int fps,
                                      const MusicTrack& music)
-    : m_folder(folder), m_widthPx(widthPx), m_heightPx(heightPx), m_fps(fps), m_music(music),
-      m_rows(size_t(heightPx))
+    : m_folder(folder), m_widthPx(widthPx), m_heightPx(heightPx), m_fps(fps), m_music(music)
 {
     const std::string path = m_folder + MUSIC_NAME;
     m_wav = std::fopen(path.c_str(), "wbx");
@@ -62,7 +48,8 @@ FrameFolderWriter::~FrameFolderWriter()
 
 void FrameFolderWriter::writeFrame(const uint8_t* rgbaBottomUp, int index, int64_t musicStartFrame)
 {
-    writePng(m_folder + frameName(index), rgbaBottomUp);
+    TAV_PNGWriter::write((m_folder + frameName(index)).c_str(), rgbaBottomUp, m_widthPx, m_heightPx,
+                         TAV_PNGWriter::RGBA_BOTTOM_UP, kPngCompression, TAV_PNGWriter::NEW_FILE_ONLY);
     const int64_t first = m_music.frameStart(index, m_fps);
     const long count = long(m_music.frameStart(index + 1, m_fps) - first);
     m_pcm.resize(size_t(count) * size_t(m_music.channels()));
@@ -90,42 +77,6 @@ std::string FrameFolderWriter::frameName(int index)
     char name[32];
     std::snprintf(name, sizeof(name), "frame%06d.png", index);
     return name;
-}
-
-void FrameFolderWriter::writePng(const std::string& path, const uint8_t* rgbaBottomUp)
-{
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wbx"), std::fclose);
-    if (!file)
-        throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s (%s)", path.c_str(), std::strerror(errno));
-    errno = 0;  // what a failed write leaves here is the reason given
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, quietPngError, quietPngWarning);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s (out of memory)", path.c_str());
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        const int error = errno;
-        png_destroy_write_struct(&png, &info);
-        throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s (%s)", path.c_str(),
-                                error ? std::strerror(error) : "libpng refused it");
-    }
-    png_init_io(png, file.get());
-    png_set_compression_level(png, kPngCompression);
-    png_set_IHDR(png, info, png_uint_32(m_widthPx), png_uint_32(m_heightPx), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    // The frame's alpha is whatever the effects left there, not transparency: it is dropped.
-    png_set_filler(png, 0, PNG_FILLER_AFTER);
-    const size_t rowBytes = size_t(m_widthPx) * 4;
-    for (int y = 0; y < m_heightPx; ++y)
-        m_rows[size_t(y)] = rgbaBottomUp + size_t(m_heightPx - 1 - y) * rowBytes;
-    png_write_image(png, const_cast<png_bytepp>(m_rows.data()));
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    // The last of the frame reaches the disk only as the file is closed: a full disk shows there.
-    if (std::fclose(file.release()) != 0)
-        throw new TAV_Exception(TAV_Exception::BAD_FILE, "cannot write %s (%s)", path.c_str(), std::strerror(errno));
 }
 
 void FrameFolderWriter::writeWavHeader(uint32_t dataBytes)

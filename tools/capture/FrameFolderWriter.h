@@ -32,7 +32,6 @@ public:
     static const char* const MUSIC_NAME;
 
 private:
-    void writePng(const std::string& path, const uint8_t* rgbaBottomUp);
     void writeWavHeader(uint32_t dataBytes);
 
     std::string m_folder;
@@ -43,5 +42,4 @@ private:
     FILE* m_wav = nullptr;
     int64_t m_musicWritten = 0;  // output samples in the WAV
     std::vector<int16_t> m_pcm;
-    std::vector<const uint8_t*> m_rows;
 };

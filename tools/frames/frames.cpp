@@ -13,17 +13,15 @@
 //
 // It needs an X display (xvfb-run -s "-screen 0 1024x768x24" works) and the generated data/:
 // it runs in the current folder when that holds data/, else in the build folder.
-#include <png.h>     // Required for: writing the PNG
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "DemoPlayer.h"
 #include "LoadObject.h"
+#include "image/TAV_PNGWriter.h"
 #include "sys/TAV_Exception.h"
 
 namespace {
@@ -32,39 +30,6 @@ int usage()
 {
     std::fprintf(stderr, "usage: tavlen_frames [--size WxH] [--frame-ms MS] OUTDIR DEMO_MS...\n");
     return 2;
-}
-
-// Writes the player's frame (RGBA, bottom row first) as an RGB PNG, top row first.
-bool writePNG(const std::string& path, const std::vector<uint8_t>& frame, int widthPx, int heightPx)
-{
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
-    if (!file)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    std::vector<uint8_t> row(size_t(widthPx) * 3);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, file.get());
-    png_set_compression_level(png, 1);
-    png_set_IHDR(png, info, png_uint_32(widthPx), png_uint_32(heightPx), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = heightPx - 1; y >= 0; --y) {
-        const uint8_t* source = &frame[size_t(y) * size_t(widthPx) * 4];
-        for (int x = 0; x < widthPx; ++x)
-            std::copy(source + x * 4, source + x * 4 + 3, &row[size_t(x) * 3]);
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return true;
 }
 
 int demoTimeMs(const DemoPlayer& player)
@@ -123,10 +88,8 @@ int main(int argc, char** argv)
                 return 1;
             }
             const std::string path = outPath + "/" + std::to_string(timeMs) + ".png";
-            if (!writePNG(path, player.readFrame(), widthPx, heightPx)) {
-                std::fprintf(stderr, "tavlen_frames: cannot write %s\n", path.c_str());
-                return 1;
-            }
+            TAV_PNGWriter::write(path.c_str(), player.readFrame().data(), widthPx, heightPx,
+                                 TAV_PNGWriter::RGBA_BOTTOM_UP, 1);
         }
     } catch (TAV_Exception* e) {
         std::fprintf(stderr, "tavlen_frames: %s\n", e->getMessage());

@@ -13,18 +13,17 @@
 //
 // It needs an X display (xvfb-run -s "-screen 0 1024x768x24" works) and the generated data/:
 // it runs in the current folder when that holds data/, else in the build folder.
-#include <png.h>       // Required for: writing the PNG
 #include <unistd.h>    // Required for: getcwd()
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "DemoPlayer.h"
 #include "LoadObject.h"
+#include "image/TAV_PNGWriter.h"
 #include "sys/TAV_Exception.h"
 
 namespace {
@@ -106,33 +105,6 @@ void label(Sheet& sheet, int left, int top, const std::string& text, int scale)
     }
 }
 
-bool writePNG(const std::string& path, const Sheet& sheet)
-{
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
-    if (!file)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, file.get());
-    png_set_compression_level(png, 9);
-    png_set_IHDR(png, info, png_uint_32(sheet.width), png_uint_32(sheet.height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < sheet.height; ++y)
-        png_write_row(png, &sheet.rgb[size_t(y) * sheet.width * 3]);
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
-
 // Runs in the folder with data/: the current one, else the build folder.
 std::string absolute(const std::string& path)
 {
@@ -201,16 +173,14 @@ int main(int argc, char** argv)
             label(sheet, left + labelScale, top + labelScale,
                   section < LoadObject::SECTION_COUNT ? std::to_string(section) : std::string("C"), labelScale);
         }
+        TAV_PNGWriter::write(outPath.c_str(), sheet.rgb.data(), sheet.width, sheet.height,
+                             TAV_PNGWriter::RGB_TOP_DOWN, 9);
     } catch (TAV_Exception* e) {
         std::fprintf(stderr, "%s\n", e->getMessage());
         delete e;
         return 1;
     }
 
-    if (!writePNG(outPath, sheet)) {
-        std::fprintf(stderr, "cannot write %s\n", outPath.c_str());
-        return 1;
-    }
     std::printf("%s: %d x %d, %d frames\n", outPath.c_str(), sheet.width, sheet.height, kTiles);
     return 0;
 }
